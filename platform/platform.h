@@ -1,0 +1,74 @@
+// The thin layer between the portable core and the operating system: files,
+// whole-file mappings, text collation and a few file-system calls. Nothing
+// else in the core includes a system header; the Win32 and POSIX sides
+// implement this one interface.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// An open file; kNoFile when none.
+using FileHandle = void*;
+constexpr FileHandle kNoFile = nullptr;
+
+// Opens an existing file, for reading and writing or for reading only. Other
+// processes may read it meanwhile but not write it.
+FileHandle OpenExisting(const char* path, bool writable);
+// Opens an existing file for reading only, with no sharing at all.
+FileHandle OpenExclusive(const char* path);
+// Creates the file, or truncates an existing one, for reading and writing,
+// with no sharing.
+FileHandle CreateAlways(const char* path);
+void CloseFile(FileHandle file);
+
+// Reads or writes exactly size bytes at the current position; false on any
+// shortfall.
+bool ReadExact(FileHandle file, void* buffer, size_t size);
+bool WriteExact(FileHandle file, const void* buffer, size_t size);
+// Reads up to size bytes; the count read, 0 at the end, -1 on an error.
+long ReadSome(FileHandle file, void* buffer, size_t size);
+bool Seek(FileHandle file, uint64_t position);
+bool SeekToEnd(FileHandle file, uint64_t* position);
+bool GetSize(FileHandle file, uint64_t* size);
+// Cuts the file (or extends it with zeros) to size bytes.
+bool Truncate(FileHandle file, uint64_t size);
+
+// A view of a whole file. handle is the mapping object where the system has
+// one, otherwise the view itself; both are null when nothing is mapped.
+struct Mapping {
+  void* handle = nullptr;
+  uint8_t* view = nullptr;
+  uint64_t size = 0;
+};
+// Maps the whole file; fails for an empty file and for one larger than the
+// process can map.
+bool MapWholeFile(FileHandle file, bool writable, Mapping* mapping);
+void Unmap(Mapping* mapping);
+
+// Compares two zero-terminated single-byte texts in the user's locale order:
+// negative, zero or positive.
+int CompareText(const char* a, const char* b);
+
+// A short collation key prefix of a single-byte text of the given length,
+// ordered by plain byte comparison consistently with CompareText: when two
+// prefixes differ, their byte order is the order of the texts; when they are
+// equal and *complete is true for both, the texts compare equal. Fills up to
+// capacity bytes (zero-padded) and returns false when this platform has no
+// such keys (then callers compare with CompareText).
+bool CollationKeyPrefix(const char* text, size_t length, uint8_t* key,
+                        size_t capacity, bool* complete);
+
+bool CopyFileOver(const char* from, const char* to);
+// Moves from over to, replacing it.
+bool ReplaceFileWith(const char* from, const char* to);
+bool DeleteFileAt(const char* path);
+bool FileExists(const char* path);
+
+// Test seam: after the given number of further successful writes (through
+// WriteExact or Truncate), every write fails until the seam is reset with -1.
+void FailWritesAfter(long count);
+
+}  // namespace platform

@@ -1,0 +1,156 @@
+// Win32 side of the platform layer: kernel32 files and mappings, and
+// CompareStringA for the user's locale order.
+#include "platform/platform.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+long writesLeft = -1;  // the fault-injection seam; -1 is off
+
+bool WriteAllowed() {
+  if (writesLeft < 0) return true;
+  if (writesLeft == 0) return false;
+  --writesLeft;
+  return true;
+}
+
+HANDLE Native(FileHandle file) { return static_cast<HANDLE>(file); }
+
+FileHandle Wrap(HANDLE h) { return h == INVALID_HANDLE_VALUE ? kNoFile : h; }
+
+}  // namespace
+
+FileHandle OpenExisting(const char* path, bool writable) {
+  return Wrap(CreateFileA(path, writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                          FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+FileHandle OpenExclusive(const char* path) {
+  return Wrap(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+FileHandle CreateAlways(const char* path) {
+  if (!WriteAllowed()) return kNoFile;
+  return Wrap(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void CloseFile(FileHandle file) {
+  if (file != kNoFile) CloseHandle(Native(file));
+}
+
+bool ReadExact(FileHandle file, void* buffer, size_t size) {
+  char* p = static_cast<char*>(buffer);
+  while (size > 0) {
+    DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!ReadFile(Native(file), p, chunk, &got, nullptr) || got == 0) return false;
+    p += got;
+    size -= got;
+  }
+  return true;
+}
+
+long ReadSome(FileHandle file, void* buffer, size_t size) {
+  DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+  DWORD got = 0;
+  if (!ReadFile(Native(file), buffer, chunk, &got, nullptr)) return -1;
+  return static_cast<long>(got);
+}
+
+bool WriteExact(FileHandle file, const void* buffer, size_t size) {
+  if (!WriteAllowed()) return false;
+  const char* p = static_cast<const char*>(buffer);
+  while (size > 0) {
+    DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(Native(file), p, chunk, &written, nullptr) || written == 0) return false;
+    p += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool Seek(FileHandle file, uint64_t position) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(position);
+  return SetFilePointerEx(Native(file), to, nullptr, FILE_BEGIN) != 0;
+}
+
+bool SeekToEnd(FileHandle file, uint64_t* position) {
+  LARGE_INTEGER zero, at;
+  zero.QuadPart = 0;
+  if (!SetFilePointerEx(Native(file), zero, &at, FILE_END)) return false;
+  *position = static_cast<uint64_t>(at.QuadPart);
+  return true;
+}
+
+bool GetSize(FileHandle file, uint64_t* size) {
+  DWORD high = 0;
+  DWORD low = GetFileSize(Native(file), &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+  *size = (static_cast<uint64_t>(high) << 32) | low;
+  return true;
+}
+
+bool Truncate(FileHandle file, uint64_t size) {
+  if (!WriteAllowed()) return false;
+  return Seek(file, size) && SetEndOfFile(Native(file)) != 0;
+}
+
+bool MapWholeFile(FileHandle file, bool writable, Mapping* mapping) {
+  uint64_t size = 0;
+  // A 32-bit process cannot map a file of 4 GB or more.
+  if (!GetSize(file, &size) || size == 0 || size > 0xFFFFFFFFull) return false;
+  HANDLE map = CreateFileMappingA(Native(file), nullptr,
+                                  writable ? PAGE_READWRITE : PAGE_READONLY, 0, 0, nullptr);
+  if (map == nullptr) return false;
+  void* view = MapViewOfFile(map, writable ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, 0);
+  if (view == nullptr) {
+    CloseHandle(map);
+    return false;
+  }
+  mapping->handle = map;
+  mapping->view = static_cast<uint8_t*>(view);
+  mapping->size = size;
+  return true;
+}
+
+void Unmap(Mapping* mapping) {
+  if (mapping->view != nullptr) UnmapViewOfFile(mapping->view);
+  if (mapping->handle != nullptr) CloseHandle(static_cast<HANDLE>(mapping->handle));
+  *mapping = Mapping();
+}
+
+int CompareText(const char* a, const char* b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, 0, a, -1, b, -1) - CSTR_EQUAL;
+}
+
+bool CollationKeyPrefix(const char*, size_t, uint8_t*, size_t, bool*) {
+  // Sorting compares with CompareStringA itself, so that the order is the
+  // one the user's locale gives, whatever its sort keys do.
+  return false;
+}
+
+bool CopyFileOver(const char* from, const char* to) {
+  if (!WriteAllowed()) return false;
+  return CopyFileA(from, to, FALSE) != 0;
+}
+
+bool ReplaceFileWith(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool DeleteFileAt(const char* path) { return DeleteFileA(path) != 0; }
+
+bool FileExists(const char* path) {
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void FailWritesAfter(long count) { writesLeft = count; }
+
+}  // namespace platform

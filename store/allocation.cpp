@@ -1,0 +1,177 @@
+// Slot allocation, growing and shrinking the record area, and compaction.
+#include <cstring>
+#include <vector>
+
+#include "store/database_file.h"
+
+using namespace store;
+
+int32_t DatabaseFile::AllocateSlot() {
+  if (view == nullptr || !writable) return -1;
+  resizeFailed = false;
+  if (!ResizeIfNeeded() || resizeFailed) return -1;
+  // Every slot below reuseScanStart is known not to be 0 or 5, so the scan
+  // finds the same lowest free slot as a scan from slot 0.
+  for (uint32_t s = reuseScanStart; s < slotCount; ++s) {
+    if (IsReusable(RecStatAt(s))) {
+      PutRecStat(s, kRecActive);
+      reuseScanStart = s + 1;
+      if (!holdRecount) CountActive();
+      return static_cast<int32_t>(s);
+    }
+  }
+  reuseScanStart = slotCount;
+  if (!holdRecount) CountActive();
+  return -1;
+}
+
+int32_t DatabaseFile::AddRecord() {
+  int32_t slot = AllocateSlot();
+  if (slot >= 0) ClearFields(slot);
+  return slot;
+}
+
+int DatabaseFile::OpenStream() {
+  if (view != nullptr || fileHandle != platform::kNoFile) return 0;
+  fileHandle = platform::OpenExisting(path, writable != 0);
+  if (fileHandle == platform::kNoFile) return 0;
+  char signature[8];
+  uint32_t counts[2];
+  bool ok = platform::ReadExact(fileHandle, signature, 8) &&
+            std::memcmp(signature, "DATA1000", 8) == 0 &&
+            platform::Seek(fileHandle, kFieldCountOffset) &&
+            platform::ReadExact(fileHandle, counts, sizeof counts) && counts[0] <= kMaxFieldCount;
+  std::vector<uint32_t> directory;
+  if (ok) {
+    directory.resize(size_t{counts[0]} * 2);
+    ok = platform::Seek(fileHandle, kHeaderSize) &&
+         (directory.empty() ||
+          platform::ReadExact(fileHandle, directory.data(), directory.size() * 4));
+  }
+  if (!ok) {
+    platform::CloseFile(fileHandle);
+    fileHandle = platform::kNoFile;
+    return 0;
+  }
+  fieldCount = counts[0];
+  slotCount = counts[1];
+  directoryOffset = kHeaderSize;
+  recordAreaOffset = kHeaderSize + kFieldDefSize * fieldCount;
+  uint32_t size = 4;
+  for (uint32_t i = 0; i < fieldCount; ++i) size += FieldTypeWidth(directory[2 * i]);
+  recordSize = size;
+  return 1;
+}
+
+// Adds k empty slots at the end of the file; false when a write failed. A
+// failed write leaves the header's count as it was and cuts the file back, so
+// the file stays a valid database of the old size. A file that cannot be
+// opened for plain writes is left as it is, like the resize never happened.
+bool DatabaseFile::Grow() {
+  const uint32_t used = CountInUse();
+  uint32_t k = used / 16;
+  if (k < 10) k = 10;
+  if (uint64_t{slotCount} + k > 0x7FFFFFFFu) return false;
+  Close();
+  writable = 1;
+  if (!OpenStream()) return true;
+  uint64_t end = 0;
+  bool ok = platform::SeekToEnd(fileHandle, &end);
+  if (ok && AppendEmptySlots(k)) {
+    uint32_t grown = slotCount + k;
+    if (platform::Seek(fileHandle, kSlotCountOffset) && platform::WriteExact(fileHandle, &grown, 4)) {
+      slotCount = grown;
+      Close();
+      return true;
+    }
+  }
+  if (ok) platform::Truncate(fileHandle, end);
+  Close();
+  return false;
+}
+
+// Cuts k free slots off the end. The smaller count is written before the
+// file is cut, so a failure at either step leaves a valid file, and the
+// allocation goes on in the slots there are.
+void DatabaseFile::Shrink() {
+  Close();
+  writable = 1;
+  if (!OpenStream()) return;
+  uint32_t k = slotCount > 100 ? slotCount * 3 / 16 : 10;
+  uint32_t shrunk = slotCount - k;
+  bool ok = platform::Seek(fileHandle, kSlotCountOffset) &&
+            platform::WriteExact(fileHandle, &shrunk, 4);
+  if (ok) {
+    slotCount = shrunk;
+    platform::Truncate(fileHandle, recordAreaOffset + uint64_t{slotCount} * recordSize);
+  }
+  Close();
+}
+
+int DatabaseFile::ResizeIfNeeded() {
+  if (view == nullptr || activeCount == 0) return view != nullptr;
+  const uint32_t used = CountInUse();
+  const uint32_t free = slotCount - used;
+  const uint64_t percent = uint64_t{used} * 100 / slotCount;
+  bool resized = false;
+  if (percent > 90 || free < 10) {
+    resized = true;
+    if (!Grow()) resizeFailed = true;
+  } else if (percent < 70 && slotCount > 50 && Compact() != 0) {
+    resized = true;
+    Shrink();
+  }
+  if (resized) {
+    writable = 1;
+    Open();
+  }
+  return view != nullptr;
+}
+
+// Moves the in-use records toward slot 0, keeping their order, one slot at a
+// time from the first free slot onward, each record walking down through the
+// free slots before it, within a budget of moves. The result is computed
+// directly: each record is copied once to where its walk ends, and the stale
+// copies the walks leave behind are written once at the end, because each
+// walk covers every slot the previous one left stale.
+int32_t DatabaseFile::Compact() {
+  if (view == nullptr || activeCount == 0) return kCompactBudget;
+  const uint32_t savedHold = holdRecount;
+  holdRecount = 1;
+  int64_t budget = kCompactBudget;
+
+  uint32_t target = 0;
+  while (target < slotCount && IsInUse(RecStatAt(target))) ++target;
+  int64_t lastFrom = -1, lastTo = -1;  // the last record moved all the way
+  int64_t partialFrom = -1, partialSteps = 0;
+  for (uint32_t s = target + 1; s < slotCount && budget > 0; ++s) {
+    if (!IsInUse(RecStatAt(s))) continue;
+    const int64_t distance = s - target;
+    if (distance > budget) {
+      partialFrom = s;
+      partialSteps = budget;
+      budget = 0;
+      break;
+    }
+    CopySlot(static_cast<int32_t>(s), static_cast<int32_t>(target));
+    budget -= distance;
+    lastFrom = s;
+    lastTo = target;
+    ++target;
+  }
+  if (lastFrom >= 0) {
+    for (int64_t s = lastTo + 1; s <= lastFrom; ++s) {
+      CopySlot(static_cast<int32_t>(lastTo), static_cast<int32_t>(s));
+      PutRecStat(static_cast<uint32_t>(s), kRecDeleted);
+    }
+  }
+  if (partialFrom >= 0) {
+    const int64_t stop = partialFrom - partialSteps;
+    for (int64_t s = stop; s < partialFrom; ++s)
+      CopySlot(static_cast<int32_t>(partialFrom), static_cast<int32_t>(s));
+    for (int64_t s = stop + 1; s <= partialFrom; ++s) PutRecStat(static_cast<uint32_t>(s), kRecDeleted);
+  }
+  holdRecount = savedHold;
+  CountActive();
+  return static_cast<int32_t>(budget);
+}

@@ -1,0 +1,321 @@
+// Opening, validating and creating database files, and reading and writing
+// their headers, RecStat words and field values in the mapped view.
+#include "store/database_file.h"
+
+#include <cstring>
+
+#include "store/text.h"
+
+using namespace store;
+
+DatabaseFile databaseFile;
+
+namespace {
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "the file's words are read in place as host integers");
+
+uint32_t LoadU32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+void StoreU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+bool WriteWord(platform::FileHandle file, uint32_t value) {
+  return platform::WriteExact(file, &value, 4);
+}
+
+bool WriteZeros(platform::FileHandle file, uint64_t count) {
+  static const uint8_t zeros[65536] = {};
+  while (count > 0) {
+    size_t chunk = count > sizeof zeros ? sizeof zeros : static_cast<size_t>(count);
+    if (!platform::WriteExact(file, zeros, chunk)) return false;
+    count -= chunk;
+  }
+  return true;
+}
+
+}  // namespace
+
+void ResetDatabaseFile(DatabaseFile* db) {
+  db->Close();
+  std::memset(static_cast<void*>(db), 0, sizeof *db);
+}
+
+uint32_t DatabaseFile::FieldWidth(uint32_t typeCode) { return FieldTypeWidth(typeCode); }
+
+uint8_t* DatabaseFile::SlotAt(uint32_t slot) const {
+  return view + recordAreaOffset + static_cast<size_t>(slot) * recordSize;
+}
+
+uint32_t DatabaseFile::RecStatAt(uint32_t slot) const { return LoadU32(SlotAt(slot)); }
+
+void DatabaseFile::NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after) {
+  liveActive += (after == kRecActive) - (before == kRecActive);
+  liveInUse += IsInUse(after) - IsInUse(before);
+  if (IsReusable(after) && slot < reuseScanStart) reuseScanStart = slot;
+}
+
+void DatabaseFile::PutRecStat(uint32_t slot, uint32_t value) {
+  uint8_t* p = SlotAt(slot);
+  NoteRecStatChange(slot, LoadU32(p), value);
+  StoreU32(p, value);
+}
+
+void DatabaseFile::RecountLive() {
+  liveActive = 0;
+  liveInUse = 0;
+  for (uint32_t s = 0; s < slotCount; ++s) {
+    uint32_t stat = RecStatAt(s);
+    liveActive += stat == kRecActive;
+    liveInUse += IsInUse(stat);
+  }
+  reuseScanStart = 0;
+}
+
+int DatabaseFile::Open() {
+  if (fileHandle != platform::kNoFile || view != nullptr) {
+    uint32_t keep = writable;
+    Close();
+    writable = keep;
+  }
+  view = nullptr;
+  mappingHandle = nullptr;
+  fileHandle = platform::kNoFile;
+  openOk = 1;
+
+  fileHandle = platform::OpenExisting(path, writable != 0);
+  if (fileHandle == platform::kNoFile) {
+    openOk = 0;
+    return 0;
+  }
+  auto fail = [this] {
+    openOk = 0;
+    platform::Unmap(&mapping);
+    platform::CloseFile(fileHandle);
+    view = nullptr;
+    mappingHandle = nullptr;
+    fileHandle = platform::kNoFile;
+    return 0;
+  };
+  if (!platform::MapWholeFile(fileHandle, writable != 0, &mapping)) return fail();
+  view = mapping.view;
+  mappingHandle = mapping.handle;
+
+  const uint64_t size = mapping.size;
+  if (size < kHeaderSize) return fail();
+  if (std::memcmp(view, "DATA", 4) != 0) return fail();
+  if (std::memcmp(view + 4, "1000", 4) != 0) return fail();
+  const uint32_t n = LoadU32(view + kFieldCountOffset);
+  const uint32_t s = LoadU32(view + kSlotCountOffset);
+  if (n > kMaxFieldCount || s > 0x7FFFFFFFu) return fail();
+  const uint64_t areaOffset = kHeaderSize + uint64_t{kFieldDefSize} * n;
+  if (areaOffset > size) return fail();
+  uint64_t r = 4;
+  for (uint32_t i = 0; i < n; ++i) r += FieldTypeWidth(LoadU32(view + kHeaderSize + 8 * i));
+  if (areaOffset + uint64_t{s} * r > size) return fail();
+  // Every field of every slot must lie inside the file, wherever the
+  // directory says the field starts.
+  if (s > 0) {
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t* def = view + kHeaderSize + 8 * i;
+      uint64_t end = uint64_t{LoadU32(def + 4)} + uint64_t{s - 1} * r + FieldTypeWidth(LoadU32(def));
+      if (end > size) return fail();
+    }
+  }
+  fieldCount = n;
+  slotCount = s;
+  directoryOffset = kHeaderSize;
+  recordSize = static_cast<uint32_t>(r);
+  recordAreaOffset = static_cast<uint32_t>(areaOffset);
+  RecountLive();
+  CountActive();
+  return 1;
+}
+
+void DatabaseFile::Close() {
+  if (mapping.view != nullptr || mapping.handle != nullptr) platform::Unmap(&mapping);
+  if (fileHandle != platform::kNoFile) platform::CloseFile(fileHandle);
+  view = nullptr;
+  mappingHandle = nullptr;
+  fileHandle = platform::kNoFile;
+  writable = 0;
+}
+
+int DatabaseFile::Create() {
+  if (view != nullptr || fileHandle != platform::kNoFile) Close();
+  if (fieldCount > kMaxFieldCount) return 0;
+  fileHandle = platform::CreateAlways(path);
+  if (fileHandle == platform::kNoFile) return 0;
+  writable = 1;
+  slotCount = kNewSlotCount;
+  platform::FileHandle f = fileHandle;
+  bool ok = platform::WriteExact(f, "DATA1000", 8) && WriteZeros(f, 600) && WriteWord(f, 1) &&
+            WriteZeros(f, 64) && WriteWord(f, 0) && WriteZeros(f, 64) && WriteWord(f, 0) &&
+            WriteWord(f, 0) && WriteZeros(f, 600) && WriteWord(f, 2) && WriteWord(f, fieldCount) &&
+            WriteWord(f, slotCount) && WriteWord(f, 2) && WriteZeros(f, 64) && WriteWord(f, 0) &&
+            WriteWord(f, 0) && WriteWord(f, 0) && WriteZeros(f, kCreationPadding);
+  if (!ok) {
+    Close();
+    platform::DeleteFileAt(path);
+    return 0;
+  }
+  directoryOffset = kHeaderSize;
+  recordAreaOffset = kHeaderSize + kFieldDefSize * fieldCount;
+  return 1;
+}
+
+int DatabaseFile::WriteFieldType(uint32_t field, uint32_t typeCode) {
+  if (field == 0 || fileHandle == platform::kNoFile || view != nullptr) return 0;
+  uint32_t entry[2] = {typeCode, 0};
+  if (!platform::Seek(fileHandle, directoryOffset + uint64_t{kFieldDefSize} * (field - 1))) return 0;
+  return platform::WriteExact(fileHandle, entry, sizeof entry) ? 1 : 0;
+}
+
+int DatabaseFile::LayoutFields() {
+  if (fileHandle == platform::kNoFile || view != nullptr) return 0;
+  uint64_t size = 4;
+  uint64_t offset = recordAreaOffset + uint64_t{4};
+  if (!platform::Seek(fileHandle, directoryOffset)) return 0;
+  for (uint32_t i = 0; i < fieldCount; ++i) {
+    uint32_t code = 0;
+    if (!platform::ReadExact(fileHandle, &code, 4)) return 0;
+    // The read leaves the position on the entry's offset word.
+    if (!WriteWord(fileHandle, static_cast<uint32_t>(offset))) return 0;
+    size += FieldTypeWidth(code);
+    offset += FieldTypeWidth(code);
+  }
+  recordSize = static_cast<uint32_t>(size);
+  return AppendEmptySlots(kNewAppendedSlots);
+}
+
+int DatabaseFile::AppendEmptySlots(uint32_t count) {
+  if (fileHandle == platform::kNoFile || view != nullptr) return 0;
+  return WriteZeros(fileHandle, uint64_t{count} * recordSize) ? 1 : 0;
+}
+
+int DatabaseFile::SetLongName(const char* text) {
+  if (view == nullptr || !writable) return 0;
+  // Exactly 300 bytes from a 300-byte title buffer; a shorter text is padded
+  // with zeros rather than followed by whatever lies behind it.
+  uint8_t name[kLongNameSize] = {};
+  size_t n = strnlen(text, kLongNameSize);
+  std::memcpy(name, text, n);
+  std::memcpy(view + kLongNameOffset, name, kLongNameSize);
+  return 1;
+}
+
+int DatabaseFile::ReadLongName() {
+  if (view == nullptr) return 0;
+  CopyBytes(reinterpret_cast<const char*>(view + kLongNameOffset), textValue, sizeof textValue,
+            kLongNameSize);
+  return 1;
+}
+
+int DatabaseFile::SetTemplateVersion(uint32_t version) {
+  if (view == nullptr || !writable) return 0;
+  StoreU32(view + kTemplateVersionOffset, version);
+  return 1;
+}
+
+uint32_t DatabaseFile::CountActive() {
+  activeCount = view == nullptr ? 0 : liveActive;
+  return activeCount;
+}
+
+uint32_t DatabaseFile::CountInUse() { return view == nullptr ? 0 : liveInUse; }
+
+int64_t DatabaseFile::GetRecStat(int32_t slot) {
+  if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
+    return -1;
+  return RecStatAt(static_cast<uint32_t>(slot));
+}
+
+int DatabaseFile::SetRecStat(int32_t slot, uint32_t value) {
+  if (view == nullptr || !writable || slot < 0 || static_cast<uint32_t>(slot) >= slotCount) return 0;
+  PutRecStat(static_cast<uint32_t>(slot), value);
+  if (!holdRecount) CountActive();
+  return 1;
+}
+
+uint32_t DatabaseFile::FieldTypeOf(uint32_t field) const {
+  return LoadU32(view + directoryOffset + kFieldDefSize * (field - 1));
+}
+
+const uint8_t* DatabaseFile::FieldBytes(int32_t slot, uint32_t field, uint32_t* typeCode) const {
+  if (view == nullptr || field == 0 || field > fieldCount || slot < 0 ||
+      static_cast<uint32_t>(slot) >= slotCount)
+    return nullptr;
+  const uint8_t* def = view + directoryOffset + kFieldDefSize * (field - 1);
+  *typeCode = LoadU32(def);
+  return view + LoadU32(def + 4) + static_cast<size_t>(slot) * recordSize;
+}
+
+int32_t DatabaseFile::ReadField(int32_t slot, uint32_t field) {
+  if (activeCount == 0) return -1;
+  uint32_t code = 0;
+  const uint8_t* bytes = FieldBytes(slot, field, &code);
+  if (bytes == nullptr) return -1;
+  if (IsNumberType(code)) {
+    numberValue = code == kNumber8 ? bytes[0]
+                  : code == kNumber16 ? static_cast<uint32_t>(bytes[0] | bytes[1] << 8)
+                                      : LoadU32(bytes);
+  } else {
+    uint32_t width = FieldTypeWidth(code);
+    std::memcpy(textValue, bytes, width - 1);
+    textValue[width - 1] = 0;
+  }
+  return code < kFieldTypeCount ? static_cast<int32_t>(code) : static_cast<int32_t>(kTextUndefined);
+}
+
+int32_t DatabaseFile::WriteField(int32_t slot, uint32_t field) {
+  if (activeCount == 0 || !writable) return -1;
+  uint32_t code = 0;
+  uint8_t* bytes = const_cast<uint8_t*>(FieldBytes(slot, field, &code));
+  if (bytes == nullptr) return -1;
+  if (IsNumberType(code)) {
+    if (code == kNumber8) {
+      bytes[0] = static_cast<uint8_t>(numberValue);
+    } else if (code == kNumber16) {
+      bytes[0] = static_cast<uint8_t>(numberValue);
+      bytes[1] = static_cast<uint8_t>(numberValue >> 8);
+    } else {
+      StoreU32(bytes, numberValue);
+    }
+  } else {
+    // The text, cut to the field's width less one, and zeros after it.
+    uint32_t width = FieldTypeWidth(code);
+    size_t n = strnlen(textValue, width - 1);
+    std::memcpy(bytes, textValue, n);
+    std::memset(bytes + n, 0, width - n);
+    textValue[0] = 0;
+  }
+  return code < kFieldTypeCount ? static_cast<int32_t>(code) : static_cast<int32_t>(kTextUndefined);
+}
+
+int DatabaseFile::CopySlot(int32_t source, int32_t target) {
+  if (view == nullptr || !writable || source < 0 || target < 0 ||
+      static_cast<uint32_t>(source) >= slotCount || static_cast<uint32_t>(target) >= slotCount)
+    return 0;
+  if (source == target) return 1;
+  uint8_t* to = SlotAt(static_cast<uint32_t>(target));
+  NoteRecStatChange(static_cast<uint32_t>(target), LoadU32(to),
+                    RecStatAt(static_cast<uint32_t>(source)));
+  std::memcpy(to, SlotAt(static_cast<uint32_t>(source)), recordSize);
+  return 1;
+}
+
+int DatabaseFile::ClearFields(int32_t slot) {
+  if (view == nullptr || !writable || slot < 0 || static_cast<uint32_t>(slot) >= slotCount) return 0;
+  std::memset(SlotAt(static_cast<uint32_t>(slot)) + 4, 0, recordSize - 4);
+  return 1;
+}
+
+int32_t DatabaseFile::FindRecStat(uint32_t value, int32_t start) {
+  if (view == nullptr || activeCount == 0) return -1;
+  for (uint32_t s = start < 0 ? 0 : static_cast<uint32_t>(start); s < slotCount; ++s)
+    if (RecStatAt(s) == value) return static_cast<int32_t>(s);
+  return -1;
+}

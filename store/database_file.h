@@ -1,0 +1,126 @@
+// The one open database: a .vdr file mapped whole into memory, and every
+// operation on its records. Values pass in and out through numberValue and
+// textValue.
+//
+// File layout: a 1444-byte header ("DATA1000", long name, counts), a field
+// directory of 8 bytes per field (type code, absolute offset of the field in
+// slot 0), then slotCount record slots of recordSize bytes, each a RecStat
+// word followed by the fields packed in directory order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "store/field_type.h"
+
+namespace store {
+
+constexpr uint32_t kHeaderSize = 1444;
+constexpr uint32_t kLongNameOffset = 8;
+constexpr uint32_t kLongNameSize = 300;
+constexpr uint32_t kTemplateVersionOffset = 608;
+constexpr uint32_t kFieldCountOffset = 1356;
+constexpr uint32_t kSlotCountOffset = 1360;
+constexpr uint32_t kFieldDefSize = 8;
+constexpr uint32_t kNewSlotCount = 10;
+constexpr uint32_t kNewAppendedSlots = 15;
+constexpr uint32_t kCreationPadding = 5000;
+// Files with more fields are not databases this program made or can show.
+constexpr uint32_t kMaxFieldCount = 4096;
+constexpr int32_t kCompactBudget = 500000;
+constexpr size_t kTextValueSize = 5000;
+constexpr size_t kSearchTextSize = 31;
+constexpr size_t kPathSize = 600;
+
+}  // namespace store
+
+struct DatabaseFile {
+  char path[store::kPathSize];
+  uint8_t* view;
+  platform::FileHandle fileHandle;
+  void* mappingHandle;
+  uint32_t fieldCount;
+  uint32_t slotCount;
+  uint32_t activeCount;
+  uint32_t directoryOffset;
+  uint32_t recordAreaOffset;
+  uint32_t recordSize;
+  uint32_t numberValue;
+  char textValue[store::kTextValueSize];
+  char searchText[store::kSearchTextSize];
+  uint32_t openOk;
+  uint32_t writable;
+  uint32_t holdRecount;
+
+  // Format and fields.
+  static uint32_t FieldWidth(uint32_t typeCode);
+  int Open();
+  void Close();
+  int Create();
+  int WriteFieldType(uint32_t field, uint32_t typeCode);
+  int LayoutFields();
+  int SetLongName(const char* text);
+  int ReadLongName();
+  int SetTemplateVersion(uint32_t version);
+  uint32_t CountActive();
+  uint32_t CountInUse();
+  int64_t GetRecStat(int32_t slot);
+  int SetRecStat(int32_t slot, uint32_t value);
+  int32_t ReadField(int32_t slot, uint32_t field);
+  int32_t WriteField(int32_t slot, uint32_t field);
+  int CopySlot(int32_t source, int32_t target);
+  int ClearFields(int32_t slot);
+  int AppendEmptySlots(uint32_t count);
+  int32_t FindRecStat(uint32_t value, int32_t start);
+
+  // Allocation, resizing and compaction.
+  int32_t AllocateSlot();
+  int32_t AddRecord();
+  int ResizeIfNeeded();
+  int OpenStream();
+  int32_t Compact();
+
+  // Navigation and search.
+  int32_t NextActive(int32_t slot);
+  int32_t PreviousActive(int32_t slot);
+  int32_t RecordNumberOf(int32_t slot);
+  int32_t SlotOfRecordNumber(uint32_t recordNumber);
+  int32_t SearchNext(int32_t slot);
+  int32_t SearchFromStart();
+  int32_t SearchPrevious(int32_t slot);
+  int32_t RecordMatches(int32_t slot);
+
+  // Sorting.
+  int SortByField(uint32_t field);
+
+  // Where the bytes of a field lie, and its type, for code that reads values
+  // in place (the record list, the CSV export). Null when the slot or field
+  // does not exist.
+  const uint8_t* FieldBytes(int32_t slot, uint32_t field, uint32_t* typeCode) const;
+  uint32_t FieldTypeOf(uint32_t field) const;
+
+  // Kept alongside the members above so that adding records stays linear:
+  // true counts of the slots at or above 10 and exactly 10, whatever
+  // holdRecount says, and a slot below which none is free for reuse.
+  platform::Mapping mapping;
+  uint32_t liveActive;
+  uint32_t liveInUse;
+  uint32_t reuseScanStart;
+  bool resizeFailed;
+
+  uint32_t RecStatAt(uint32_t slot) const;
+  void PutRecStat(uint32_t slot, uint32_t value);
+  uint8_t* SlotAt(uint32_t slot) const;
+  void NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after);
+  void RecountLive();
+  bool MatchesText(const uint8_t* bytes, uint32_t width) const;
+  bool ScanRecord(uint32_t slot, uint32_t number, uint32_t* stopField) const;
+  bool Grow();
+  void Shrink();
+};
+
+extern DatabaseFile databaseFile;
+
+// Sets every member to its closed state; the program starts with this.
+void ResetDatabaseFile(DatabaseFile* db);

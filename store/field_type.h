@@ -1,0 +1,41 @@
+// The field types of a database: 18 codes, 0 to 9 numbers and 10 to 17 texts.
+#pragma once
+
+#include <cstdint>
+
+enum FieldType : uint32_t {
+  kNumber8 = 0,
+  kNumber16 = 1,
+  kNumber32 = 2,
+  kNumberWide8 = 3,
+  kNumberWide16 = 4,
+  kNumberWide64 = 5,  // codes 5 to 9 alike
+  kText4 = 10,
+  kText16 = 11,
+  kText64 = 12,
+  kText300 = 13,
+  kText1000 = 14,
+  kText5000 = 15,
+  kText10000 = 16,  // only 64 bytes wide, whatever its name says
+  kTextUndefined = 17,
+};
+
+constexpr uint32_t kFieldTypeCount = 18;
+
+inline bool IsNumberType(uint32_t code) { return code <= 9; }
+
+// Display name of a type; a code above 17 reads as a 64-byte text.
+const char* FieldTypeName(uint32_t code);
+// Storage width in bytes of a field of this type.
+uint32_t FieldTypeWidth(uint32_t code);
+
+// RecStat: the status word at the start of every slot.
+enum RecStat : uint32_t {
+  kRecEmpty = 0,
+  kRecDeleted = 5,
+  kRecActive = 10,
+};
+
+// A slot is in use when its RecStat is above 9.
+inline bool IsInUse(uint32_t recStat) { return recStat > 9; }
+inline bool IsReusable(uint32_t recStat) { return recStat == kRecEmpty || recStat == kRecDeleted; }

@@ -1,0 +1,144 @@
+// Stepping through the active records, record numbers, goto and search.
+#include <cstring>
+
+#include "store/database_file.h"
+#include "store/text.h"
+
+using namespace store;
+
+int32_t DatabaseFile::NextActive(int32_t slot) {
+  if (view == nullptr || activeCount == 0) return slot;
+  for (int64_t s = int64_t{slot} + 1; s < slotCount; ++s) {
+    if (s >= 0 && RecStatAt(static_cast<uint32_t>(s)) == kRecActive) return static_cast<int32_t>(s);
+  }
+  return slot;
+}
+
+int32_t DatabaseFile::PreviousActive(int32_t slot) {
+  if (view == nullptr || activeCount == 0) return slot;
+  int64_t s = int64_t{slot} - 1;
+  if (s >= slotCount) s = int64_t{slotCount} - 1;
+  for (; s >= 0; --s)
+    if (RecStatAt(static_cast<uint32_t>(s)) == kRecActive) return static_cast<int32_t>(s);
+  return slot;
+}
+
+int32_t DatabaseFile::RecordNumberOf(int32_t slot) {
+  if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
+    return -1;
+  if (RecStatAt(static_cast<uint32_t>(slot)) != kRecActive) return -1;
+  int32_t count = 0;
+  for (uint32_t s = 0; s <= static_cast<uint32_t>(slot); ++s) count += RecStatAt(s) == kRecActive;
+  return count;
+}
+
+int32_t DatabaseFile::SlotOfRecordNumber(uint32_t recordNumber) {
+  if (view == nullptr || activeCount == 0 || recordNumber == 0 || recordNumber > activeCount)
+    return -1;
+  uint32_t count = 0;
+  for (uint32_t s = 0; s < slotCount; ++s) {
+    if (RecStatAt(s) == kRecActive && ++count == recordNumber) return static_cast<int32_t>(s);
+  }
+  return -1;
+}
+
+// The text scan: searchText anywhere in the field's text, ASCII letters
+// without regard to case. After a partial match fails the scan goes on with
+// the next character against the start of searchText.
+bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width) const {
+  const uint8_t* search = reinterpret_cast<const uint8_t*>(searchText);
+  const uint32_t limit = width - 1;  // a text field holds at most width - 1 bytes
+  uint32_t t = 0, v = 0;
+  for (;;) {
+    if (search[t] == 0) return true;
+    uint8_t ch = v < limit ? bytes[v] : 0;
+    if (ch == search[t]) {
+      ++t;
+      ++v;
+      continue;
+    }
+    if (ch >= 123) {
+      ++v;
+      t = 0;
+      continue;
+    }
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<uint8_t>(ch - 32);
+    else if (ch >= 'A' && ch <= 'Z') ch = static_cast<uint8_t>(ch + 32);
+    if (ch == 0) return false;
+    if (ch == search[t]) {
+      ++t;
+    } else {
+      t = 0;
+    }
+    ++v;
+  }
+}
+
+// Looks at the fields of a slot from the last to the first and stops at the
+// first that matches; *stopField is where the scan stopped.
+bool DatabaseFile::ScanRecord(uint32_t slot, uint32_t number, uint32_t* stopField) const {
+  uint32_t field = fieldCount;
+  bool matched = false;
+  for (; field >= 1; --field) {
+    uint32_t code = 0;
+    const uint8_t* bytes = FieldBytes(static_cast<int32_t>(slot), field, &code);
+    if (IsNumberType(code)) {
+      uint32_t value = 0;
+      if (code == kNumber8) value = bytes[0];
+      else if (code == kNumber16) value = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
+      else std::memcpy(&value, bytes, 4);
+      matched = number != 0 && value == number;
+    } else {
+      matched = MatchesText(bytes, FieldTypeWidth(code));
+    }
+    if (matched || field == 1) break;
+  }
+  *stopField = field;
+  return matched;
+}
+
+// The values are looked at in place; the field where a scan stopped is read
+// into numberValue or textValue at the end, as reading each field in turn
+// would have left them.
+int32_t DatabaseFile::RecordMatches(int32_t slot) {
+  if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
+    return -1;
+  uint32_t field = 0;
+  bool matched = ScanRecord(static_cast<uint32_t>(slot), TextToNumber(searchText), &field);
+  if (field > 0) ReadField(slot, field);
+  return matched ? slot : -1;
+}
+
+int32_t DatabaseFile::SearchFromStart() { return SearchNext(-1); }
+
+int32_t DatabaseFile::SearchNext(int32_t slot) {
+  if (view == nullptr || activeCount == 0) return -1;
+  const uint32_t number = TextToNumber(searchText);
+  int64_t last = -1;
+  uint32_t field = 0;
+  bool found = false;
+  for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount && !found; ++s) {
+    if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
+    last = s;
+    found = ScanRecord(static_cast<uint32_t>(s), number, &field);
+  }
+  if (last >= 0 && field > 0) ReadField(static_cast<int32_t>(last), field);
+  return found ? static_cast<int32_t>(last) : -1;
+}
+
+int32_t DatabaseFile::SearchPrevious(int32_t slot) {
+  if (view == nullptr || activeCount == 0 || slot <= 0) return -1;
+  const uint32_t number = TextToNumber(searchText);
+  int64_t last = -1;
+  uint32_t field = 0;
+  bool found = false;
+  int64_t s = int64_t{slot} - 1;
+  if (s >= slotCount) s = int64_t{slotCount} - 1;
+  for (; s >= 0 && !found; --s) {
+    if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
+    last = s;
+    found = ScanRecord(static_cast<uint32_t>(s), number, &field);
+  }
+  if (last >= 0 && field > 0) ReadField(static_cast<int32_t>(last), field);
+  return found ? static_cast<int32_t>(last) : -1;
+}

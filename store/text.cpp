@@ -1,0 +1,73 @@
+#include "store/text.h"
+
+#include <cstring>
+
+size_t TextLength(const char* text) { return std::strlen(text); }
+
+void CopyText(const char* source, char* destination, size_t destinationSize) {
+  if (destinationSize == 0) return;
+  size_t n = 0;
+  while (n + 1 < destinationSize && source[n] != 0) {
+    destination[n] = source[n];
+    ++n;
+  }
+  destination[n] = 0;
+}
+
+void AppendText(char* destination, size_t destinationSize, const char* source) {
+  size_t used = strnlen(destination, destinationSize);
+  if (used >= destinationSize) return;
+  CopyText(source, destination + used, destinationSize - used);
+}
+
+void CopyBytes(const char* source, char* destination, size_t destinationSize, size_t n) {
+  CopyBytesFrom(source, 0, destination, destinationSize, n);
+}
+
+void CopyBytesFrom(const char* source, size_t offset, char* destination,
+                   size_t destinationSize, size_t n) {
+  if (destinationSize == 0) return;
+  if (n > destinationSize - 1) n = destinationSize - 1;
+  std::memcpy(destination, source + offset, n);
+  destination[n] = 0;
+}
+
+void CopyMemory(const void* source, void* destination, size_t length) {
+  std::memcpy(destination, source, length);
+}
+
+uint32_t TextToNumber(const char* text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  bool negative = false;
+  if (*p == '-') {
+    negative = true;
+    ++p;
+  }
+  uint32_t value = 0;
+  for (; *p != 0; ++p) value = value * 10u + static_cast<uint8_t>(*p - 48u);
+  return negative ? 0u - value : value;
+}
+
+void NumberToUnsignedText(uint32_t value, char* destination, size_t destinationSize) {
+  char digits[12];
+  size_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  char text[12];
+  for (size_t i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
+  text[n] = 0;
+  CopyText(text, destination, destinationSize);
+}
+
+void NumberToSignedText(uint32_t value, char* destination, size_t destinationSize) {
+  if (static_cast<int32_t>(value) >= 0) {
+    NumberToUnsignedText(value, destination, destinationSize);
+    return;
+  }
+  char text[12];
+  text[0] = '-';
+  NumberToUnsignedText(0u - value, text + 1, sizeof text - 1);
+  CopyText(text, destination, destinationSize);
+}

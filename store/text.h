@@ -1,0 +1,29 @@
+// Text and number routines on zero-terminated single-byte text, shared by the
+// whole program. Sources come before destinations; every destination's size
+// is passed with it, and nothing is written past it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Number of bytes before the terminator.
+size_t TextLength(const char* text);
+// Copies text and terminator, cut to fit the destination.
+void CopyText(const char* source, char* destination, size_t destinationSize);
+// Copies source over the destination's terminator, cut to fit.
+void AppendText(char* destination, size_t destinationSize, const char* source);
+// Copies exactly n bytes (whatever they hold) and writes a terminator after
+// them; n is cut to destinationSize - 1.
+void CopyBytes(const char* source, char* destination, size_t destinationSize, size_t n);
+void CopyBytesFrom(const char* source, size_t offset, char* destination,
+                   size_t destinationSize, size_t n);
+// Copies length bytes forward; the areas never overlap.
+void CopyMemory(const void* source, void* destination, size_t length);
+
+// value = value * 10 + (byte - 48) per byte in wrapping 32-bit arithmetic;
+// nothing is rejected ("1a" gives 59). A leading "-" negates the result.
+uint32_t TextToNumber(const char* text);
+// Decimal text of the value read as signed; the buffer holds at least 12 bytes.
+void NumberToSignedText(uint32_t value, char* destination, size_t destinationSize);
+// Decimal text of the value read as unsigned; at least 11 bytes.
+void NumberToUnsignedText(uint32_t value, char* destination, size_t destinationSize);
