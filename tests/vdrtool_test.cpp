@@ -1,0 +1,461 @@
+// vdrtool run as a real process: what it prints, its exit status and the
+// files it leaves. In the Windows tree the test and vdrtool.exe both run
+// under Wine, and the tool is started as a Windows process.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "store/database_file.h"
+#include "tests/store_test_util.h"
+
+using namespace testutil;
+
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const std::string& path) {
+  auto bytes = ReadBytes(path);
+  std::string text;
+  for (uint8_t b : bytes)
+    if (b != '\r') text.push_back(static_cast<char>(b));  // console line ends on Windows
+  return text;
+}
+
+#ifdef _WIN32
+
+// The build passes a Unix path; under Wine it names a file on a Unix drive.
+std::string ToolPath() {
+  std::string path = VDRTOOL_PATH;
+  if (path.empty() || path[0] != '/') return path;
+  using ToDos = WCHAR* (CDECL*)(const char*);
+  auto toDos = reinterpret_cast<ToDos>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
+  if (toDos != nullptr) {
+    if (WCHAR* wide = toDos(path.c_str())) {
+      char ansi[MAX_PATH * 2];
+      int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+      HeapFree(GetProcessHeap(), 0, wide);
+      if (n > 0) return ansi;
+    }
+  }
+  std::string dos = "Z:" + path;
+  for (char& c : dos)
+    if (c == '/') c = '\\';
+  return dos;
+}
+
+// One argument quoted the way the C runtime splits a command line.
+std::string Quote(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string q = "\"";
+  size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') backslashes = backslashes * 2 + 1;
+    q.append(backslashes, '\\');
+    backslashes = 0;
+    q.push_back(c);
+  }
+  q.append(backslashes * 2, '\\');
+  q.push_back('"');
+  return q;
+}
+
+int Spawn(const std::vector<std::string>& args, const std::string& outPath,
+          const std::string& errPath) {
+  const std::string tool = ToolPath();
+  std::string commandLine = Quote(tool);
+  for (const auto& a : args) commandLine += " " + Quote(a);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                          OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  BOOL started = CreateProcessA(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                nullptr, &startup, &process);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << tool << ": error " << GetLastError();
+    return -1;
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 99);
+    ADD_FAILURE() << "vdrtool did not finish";
+  }
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+#else
+
+int Spawn(const std::vector<std::string>& args, const std::string& outPath,
+          const std::string& errPath) {
+  std::vector<char*> argv;
+  std::string tool = VDRTOOL_PATH;
+  argv.push_back(tool.data());
+  std::vector<std::string> copies(args);
+  for (auto& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(tool.c_str(), argv.data());
+    _exit(127);
+  }
+  if (pid < 0) {
+    ADD_FAILURE() << "fork failed";
+    return -1;
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+#endif
+
+class Vdrtool : public ::testing::Test {
+ protected:
+  // Runs vdrtool with these arguments.
+  Result Run(const std::vector<std::string>& args) {
+    Result r;
+    const std::string outPath = dir_.Path("stdout.txt"), errPath = dir_.Path("stderr.txt");
+    r.exitCode = Spawn(args, outPath, errPath);
+    r.out = ReadText(outPath);
+    r.err = ReadText(errPath);
+    return r;
+  }
+
+  // Runs it and expects success; returns what it printed.
+  std::string Ok(const std::vector<std::string>& args) {
+    Result r = Run(args);
+    EXPECT_EQ(r.exitCode, 0) << Join(args) << "\nstderr: " << r.err;
+    return r.out;
+  }
+
+  static std::string Join(const std::vector<std::string>& args) {
+    std::string s = "vdrtool";
+    for (const auto& a : args) s += " " + a;
+    return s;
+  }
+
+  std::string Path(const std::string& name) { return dir_.Path(name); }
+
+  ScratchDir dir_;
+};
+
+TEST_F(Vdrtool, CreateMakesTheFileNewMakes) {
+  const std::string file = Path("made.vdr");
+  EXPECT_EQ(Ok({"create", file, "0", "12", "2", "--name", "Club members"}), "");
+
+  // The same database made through the store, step by step as New does.
+  const std::string reference = Path("reference.vdr");
+  {
+    Db db;
+    ASSERT_TRUE(CreateAndOpen(*db, reference, {0, 12, 2}));
+    ASSERT_EQ(db->SetLongName("Club members"), 1);
+    ASSERT_EQ(db->SetTemplateVersion(1), 1);
+  }
+  const auto bytes = ReadBytes(file);
+  EXPECT_EQ(bytes, ReadBytes(reference));
+  ASSERT_EQ(bytes.size(), 6444u);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "DATA1000");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 8)), "Club members");
+  EXPECT_EQ(WordAt(bytes, 1356), 3u);
+  EXPECT_EQ(WordAt(bytes, 1360), 10u);
+  EXPECT_EQ(WordAt(bytes, 1468), 10u);       // slot 0 active
+  EXPECT_EQ(WordAt(bytes, 1468 + 73), 0u);   // slot 1 empty
+  EXPECT_FALSE(platform::FileExists((file + ".vdrtool-tmp").c_str()));
+
+  EXPECT_EQ(Ok({"info", file}),
+            "fields\t3\nslots\t10\nactive\t1\nrecordSize\t73\nname\tClub members\n"
+            "field\t1\t0\tNumber (0 - 255)\t1472\n"
+            "field\t2\t12\tText, 64 Chars\t1473\n"
+            "field\t3\t2\tNumber (0 - 4294 Mil)\t1537\n");
+  EXPECT_EQ(Ok({"list", file}), "0\t1\t10\t0\t\t0\n");
+
+  // An existing file is never overwritten.
+  Result again = Run({"create", file, "11"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_EQ(ReadBytes(file), bytes);
+
+  // Long names are cut to 299 characters, as the New dialog cuts them.
+  const std::string longName(350, 'n');
+  Ok({"create", Path("long.vdr"), "16", "--name", longName});
+  EXPECT_EQ(Ok({"name", Path("long.vdr")}), longName.substr(0, 299) + "\n");
+  Ok({"name", Path("long.vdr"), "Renamed base"});
+  EXPECT_EQ(Ok({"name", Path("long.vdr")}), "Renamed base\n");
+}
+
+TEST_F(Vdrtool, UsageErrorsExitTwo) {
+  const std::string file = Path("u.vdr");
+  Ok({"create", file, "12", "0"});
+  const auto before = ReadBytes(file);
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate", file},
+      {"create", Path("n.vdr")},
+      {"create", Path("n.vdr"), "18"},
+      {"create", Path("n.vdr"), "-1"},
+      {"create", Path("n.vdr"), "12", "--name"},
+      {"info"},
+      {"list", file, file},
+      {"set", file, "1", "1"},
+      {"set", file, "one", "1", "x"},
+      {"set", file, "1", "1x", "x"},
+      {"copy", file, "-2"},
+      {"search", file, ""},
+      {"search", file, "abc", "--after"},
+      {"search", file, "abc", "--sideways", "3"},
+      {"search", file, "abc", "--before", "x"},
+      {"goto", file},
+  };
+  for (const auto& args : cases) {
+    Result r = Run(args);
+    EXPECT_EQ(r.exitCode, 2) << Join(args);
+    EXPECT_NE(r.err.find("usage: vdrtool"), std::string::npos) << Join(args) << "\n" << r.err;
+    EXPECT_EQ(r.out, "") << Join(args);
+  }
+  EXPECT_FALSE(platform::FileExists(Path("n.vdr").c_str()));
+  EXPECT_EQ(ReadBytes(file), before);
+  Result help = Run({"help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("search FILE TEXT"), std::string::npos);
+}
+
+TEST_F(Vdrtool, SetStoresTypedValuesAsTheFormDoes) {
+  const std::string file = Path("s.vdr");
+  // Text 64, number 8-bit, number 16-bit, text 16, number 32-bit, text 4.
+  Ok({"create", file, "12", "0", "1", "11", "2", "10"});
+  const struct {
+    const char* field;
+    const char* value;
+  } sets[] = {
+      {"1", "Alice Smith"}, {"2", "300"},  // kept to its low 8 bits: 44
+      {"3", "70000"},                      // low 16 bits: 4464
+      {"4", "a text longer than fifteen"}, {"5", "-1"},
+      {"6", "Oslo"},  // three characters fit
+  };
+  for (const auto& s : sets) Ok({"set", file, "1", s.field, s.value});
+  EXPECT_EQ(Ok({"add", file}), "1\n");
+  Ok({"set", file, "2", "1", "Bob"});
+  Ok({"set", file, "2", "5", "1a"});  // converted like the form converts: 59
+  EXPECT_EQ(Ok({"list", file}),
+            "0\t1\t10\tAlice Smith\t44\t4464\ta text longer t\t4294967295\tOsl\n"
+            "1\t2\t10\tBob\t0\t0\t\t59\t\n");
+}
+
+TEST_F(Vdrtool, AddCopyDeleteKeepRecordNumbers) {
+  const std::string file = Path("r.vdr");
+  Ok({"create", file, "12", "2"});
+  Ok({"set", file, "1", "1", "Ann"});
+  Ok({"set", file, "1", "2", "1"});
+  EXPECT_EQ(Ok({"add", file}), "1\n");
+  Ok({"set", file, "2", "1", "Ben"});
+  EXPECT_EQ(Ok({"add", file}), "2\n");
+  Ok({"set", file, "3", "1", "Cid"});
+  Ok({"set", file, "3", "2", "3"});
+
+  Ok({"delete", file, "2"});
+  EXPECT_EQ(Ok({"list", file}), "0\t1\t10\tAnn\t1\n2\t2\t10\tCid\t3\n");
+  EXPECT_EQ(Ok({"goto", file, "2"}), "2\n");
+
+  // The copy reuses the deleted slot 1, in front of its source: record 2
+  // (Cid) must still be what is copied, though it is record 3 afterwards.
+  EXPECT_EQ(Ok({"copy", file, "2"}), "1\n");
+  EXPECT_EQ(Ok({"list", file}),
+            "0\t1\t10\tAnn\t1\n1\t2\t10\tCid\t3\n2\t3\t10\tCid\t3\n");
+  {
+    Db db;
+    ASSERT_TRUE(OpenDatabase(*db, file, false));
+    EXPECT_EQ(db->slotCount, 20u);  // grown: fewer than 10 slots were free
+    EXPECT_EQ(std::memcmp(db->SlotAt(1), db->SlotAt(2), db->recordSize), 0);
+  }
+  // A copy that lands behind its source.
+  EXPECT_EQ(Ok({"copy", file, "1"}), "3\n");
+  EXPECT_EQ(Ok({"list", file}),
+            "0\t1\t10\tAnn\t1\n1\t2\t10\tCid\t3\n2\t3\t10\tCid\t3\n3\t4\t10\tAnn\t1\n");
+  EXPECT_EQ(Ok({"info", file}).substr(0, 33), "fields\t2\nslots\t20\nactive\t4\nrecord");
+}
+
+TEST_F(Vdrtool, CopyFollowsARecordThatCompactionMoved) {
+  // 120 slots, every second one in use (60, half of them): the next
+  // allocation compacts the records into slots 0 to 59 and shrinks the area.
+  const std::string file = Path("c.vdr");
+  {
+    Db db;
+    ASSERT_TRUE(CreateAndOpen(*db, file, {12, 2}));
+    std::vector<uint32_t> statuses(120, kRecDeleted);
+    for (size_t s = 0; s < statuses.size(); s += 2) statuses[s] = kRecActive;
+    SetStatuses(*db, statuses);
+    ASSERT_EQ(db->slotCount, 120u);
+    for (int32_t s = 0; s < 120; s += 2) {
+      SetText(*db, s, 1, "record " + std::to_string(s / 2 + 1));
+      SetNumber(*db, s, 2, static_cast<uint32_t>(1000 + s));
+    }
+  }
+  // Record 40 sits in slot 78 before the copy and in slot 39 after it.
+  EXPECT_EQ(Ok({"copy", file, "40"}), "60\n");
+  Db db;
+  ASSERT_TRUE(OpenDatabase(*db, file, false));
+  EXPECT_EQ(db->slotCount, 98u);
+  EXPECT_EQ(db->activeCount, 61u);
+  EXPECT_EQ(GetText(*db, 39, 1), "record 40");
+  EXPECT_EQ(GetText(*db, 60, 1), "record 40");
+  EXPECT_EQ(GetNumber(*db, 60, 2), 1078u);
+  EXPECT_EQ(std::memcmp(db->SlotAt(39), db->SlotAt(60), db->recordSize), 0);
+}
+
+TEST_F(Vdrtool, SortOrdersTextsByLocaleAndNumbersAsText) {
+  const std::string file = Path("o.vdr");
+  Ok({"create", file, "12", "2"});
+  const struct {
+    const char* name;
+    const char* number;
+  } rows[] = {{"pear", "3"}, {"Banana", "100"}, {"apple", "20"}};
+  for (int i = 0; i < 3; ++i) {
+    const std::string n = std::to_string(i + 1);
+    if (i > 0) Ok({"add", file});
+    Ok({"set", file, n, "1", rows[i].name});
+    Ok({"set", file, n, "2", rows[i].number});
+  }
+  Ok({"sort", file, "1"});
+  EXPECT_EQ(Ok({"list", file}),
+            "0\t1\t10\tapple\t20\n1\t2\t10\tBanana\t100\n2\t3\t10\tpear\t3\n");
+  Ok({"sort", file, "2"});
+  EXPECT_EQ(Ok({"list", file}),
+            "0\t1\t10\tBanana\t100\n1\t2\t10\tapple\t20\n2\t3\t10\tpear\t3\n");
+}
+
+TEST_F(Vdrtool, SearchAndGoto) {
+  const std::string file = Path("f.vdr");
+  Ok({"create", file, "12", "2"});
+  const std::string thirty = "The quick brown fox jumps over";
+  const std::string texts[] = {"cab", "aab", "xaBy", "nothing", thirty + " the lazy dog"};
+  for (int i = 0; i < 5; ++i) {
+    const std::string n = std::to_string(i + 1);
+    if (i > 0) Ok({"add", file});
+    Ok({"set", file, n, "1", texts[i]});
+  }
+  Ok({"set", file, "4", "2", "12"});
+  const struct {
+    std::vector<std::string> extra;
+    std::string text;
+    int exitCode;
+    const char* out;
+  } cases[] = {
+      {{}, "ab", 0, "0\n"},                      // found in slot 0
+      {{"--after", "0"}, "ab", 0, "2\n"},        // aab does not match, xaBy does
+      {{"--after", "2"}, "ab", 1, ""},           // no wrap round
+      {{"--before", "2"}, "AB", 0, "0\n"},
+      {{"--before", "0"}, "ab", 1, ""},
+      {{}, "12", 0, "3\n"},                      // the number field
+      {{}, "0", 1, ""},                          // 0 never matches a number
+      {{}, thirty + "IGNORED", 0, "4\n"},        // only 30 characters count
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"search", file, c.text};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << Join(args);
+    EXPECT_EQ(r.out, c.out) << Join(args);
+    if (c.exitCode == 1) {
+      EXPECT_EQ(r.err, "No Match Found\n") << Join(args);
+    }
+  }
+  EXPECT_EQ(Ok({"goto", file, "5"}), "4\n");
+  for (const char* n : {"0", "6", "x"}) {
+    Result r = Run({"goto", file, n});
+    EXPECT_EQ(r.exitCode, 1) << n;
+    EXPECT_EQ(r.out, "") << n;
+  }
+}
+
+TEST_F(Vdrtool, FilesThatAreNotDatabasesAreRefused) {
+  const std::string text = Path("notes.txt");
+  WriteBytes(text, std::vector<uint8_t>(8000, 'x'));
+  const auto before = ReadBytes(text);
+  const std::vector<std::vector<std::string>> cases = {
+      {"check", text}, {"info", text}, {"list", text},         {"set", text, "1", "1", "v"},
+      {"add", text},   {"sort", text, "1"}, {"check", Path("missing.vdr")},
+      {"delete", Path("missing.vdr"), "1"},
+  };
+  for (const auto& args : cases) {
+    Result r = Run(args);
+    EXPECT_EQ(r.exitCode, 1) << Join(args);
+    EXPECT_EQ(r.err, "Not a Veldrana file\n") << Join(args);
+    EXPECT_EQ(r.out, "") << Join(args);
+  }
+  EXPECT_EQ(ReadBytes(text), before);
+  EXPECT_FALSE(platform::FileExists((text + ".vdrtool-tmp").c_str()));
+  EXPECT_FALSE(platform::FileExists(Path("missing.vdr").c_str()));
+
+  Ok({"create", Path("good.vdr"), "11"});
+  EXPECT_EQ(Ok({"check", Path("good.vdr")}), "OK\n");
+}
+
+TEST_F(Vdrtool, FailedChangesLeaveTheFileAsItWas) {
+  const std::string file = Path("k.vdr");
+  Ok({"create", file, "12", "2", "--name", "Kept"});
+  Ok({"set", file, "1", "1", "first"});
+  Ok({"add", file});
+  Ok({"delete", file, "2"});
+  // A stale copy from an earlier run is no obstacle.
+  WriteBytes(file + ".vdrtool-tmp", {'o', 'l', 'd'});
+  const auto before = ReadBytes(file);
+  const std::vector<std::vector<std::string>> cases = {
+      {"set", file, "1", "3", "x"},  {"set", file, "1", "0", "x"}, {"set", file, "2", "1", "x"},
+      {"copy", file, "2"},           {"copy", file, "0"},          {"delete", file, "5"},
+      {"sort", file, "3"},
+  };
+  for (const auto& args : cases) {
+    Result r = Run(args);
+    EXPECT_EQ(r.exitCode, 1) << Join(args);
+    EXPECT_NE(r.err, "") << Join(args);
+    EXPECT_EQ(r.out, "") << Join(args);
+    EXPECT_EQ(ReadBytes(file), before) << Join(args);
+    EXPECT_FALSE(platform::FileExists((file + ".vdrtool-tmp").c_str())) << Join(args);
+  }
+}
+
+}  // namespace
