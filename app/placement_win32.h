@@ -1,0 +1,25 @@
+// The settings' placements as the system's WINDOWPLACEMENT: the same 44 bytes
+// in the same order, copied whole. Windows code only.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "app/settings.h"
+
+static_assert(sizeof(WINDOWPLACEMENT) == sizeof(WindowPlacement), "44-byte placements");
+static_assert(offsetof(WINDOWPLACEMENT, showCmd) == offsetof(WindowPlacement, showCommand), "");
+static_assert(offsetof(WINDOWPLACEMENT, ptMinPosition) == offsetof(WindowPlacement, minimizedX), "");
+static_assert(offsetof(WINDOWPLACEMENT, ptMaxPosition) == offsetof(WindowPlacement, maximizedX), "");
+static_assert(offsetof(WINDOWPLACEMENT, rcNormalPosition) == offsetof(WindowPlacement, normalLeft),
+              "");
+
+inline void ToNativePlacement(const WindowPlacement& from, WINDOWPLACEMENT* to) {
+  std::memcpy(to, &from, sizeof *to);
+}
+
+inline void FromNativePlacement(const WINDOWPLACEMENT& from, WindowPlacement* to) {
+  std::memcpy(to, &from, sizeof *to);
+}
