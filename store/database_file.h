@@ -115,7 +115,13 @@ struct DatabaseFile {
   void NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after);
   void RecountLive();
   bool MatchesText(const uint8_t* bytes, uint32_t width) const;
-  bool ScanRecord(uint32_t slot, uint32_t number, uint32_t* stopField) const;
+  // The last number field and the last text field a search looked at.
+  struct FieldsRead {
+    uint32_t numberSlot = 0, numberField = 0;
+    uint32_t textSlot = 0, textField = 0;
+  };
+  bool ScanRecord(uint32_t slot, uint32_t number, FieldsRead* read) const;
+  void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();
 };

@@ -75,11 +75,12 @@ bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width) const {
 }
 
 // Looks at the fields of a slot from the last to the first and stops at the
-// first that matches; *stopField is where the scan stopped.
-bool DatabaseFile::ScanRecord(uint32_t slot, uint32_t number, uint32_t* stopField) const {
-  uint32_t field = fieldCount;
+// first that matches. Reading the fields in that order would leave the last
+// number field and the last text field looked at in numberValue and
+// textValue; *read notes which they were.
+bool DatabaseFile::ScanRecord(uint32_t slot, uint32_t number, FieldsRead* read) const {
   bool matched = false;
-  for (; field >= 1; --field) {
+  for (uint32_t field = fieldCount; field >= 1 && !matched; --field) {
     uint32_t code = 0;
     const uint8_t* bytes = FieldBytes(static_cast<int32_t>(slot), field, &code);
     if (IsNumberType(code)) {
@@ -88,24 +89,30 @@ bool DatabaseFile::ScanRecord(uint32_t slot, uint32_t number, uint32_t* stopFiel
       else if (code == kNumber16) value = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
       else std::memcpy(&value, bytes, 4);
       matched = number != 0 && value == number;
+      read->numberSlot = slot;
+      read->numberField = field;
     } else {
       matched = MatchesText(bytes, FieldTypeWidth(code));
+      read->textSlot = slot;
+      read->textField = field;
     }
-    if (matched || field == 1) break;
   }
-  *stopField = field;
   return matched;
 }
 
-// The values are looked at in place; the field where a scan stopped is read
-// into numberValue or textValue at the end, as reading each field in turn
-// would have left them.
+// The values are looked at in place; at the end numberValue and textValue
+// get what reading every field looked at in turn would have left in them.
+void DatabaseFile::LoadFieldsRead(const FieldsRead& read) {
+  if (read.numberField > 0) ReadField(static_cast<int32_t>(read.numberSlot), read.numberField);
+  if (read.textField > 0) ReadField(static_cast<int32_t>(read.textSlot), read.textField);
+}
+
 int32_t DatabaseFile::RecordMatches(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
     return -1;
-  uint32_t field = 0;
-  bool matched = ScanRecord(static_cast<uint32_t>(slot), TextToNumber(searchText), &field);
-  if (field > 0) ReadField(slot, field);
+  FieldsRead read;
+  bool matched = ScanRecord(static_cast<uint32_t>(slot), TextToNumber(searchText), &read);
+  LoadFieldsRead(read);
   return matched ? slot : -1;
 }
 
@@ -114,31 +121,31 @@ int32_t DatabaseFile::SearchFromStart() { return SearchNext(-1); }
 int32_t DatabaseFile::SearchNext(int32_t slot) {
   if (view == nullptr || activeCount == 0) return -1;
   const uint32_t number = TextToNumber(searchText);
-  int64_t last = -1;
-  uint32_t field = 0;
-  bool found = false;
-  for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount && !found; ++s) {
+  FieldsRead read;
+  for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount; ++s) {
     if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
-    last = s;
-    found = ScanRecord(static_cast<uint32_t>(s), number, &field);
+    if (ScanRecord(static_cast<uint32_t>(s), number, &read)) {
+      LoadFieldsRead(read);
+      return static_cast<int32_t>(s);
+    }
   }
-  if (last >= 0 && field > 0) ReadField(static_cast<int32_t>(last), field);
-  return found ? static_cast<int32_t>(last) : -1;
+  LoadFieldsRead(read);
+  return -1;
 }
 
 int32_t DatabaseFile::SearchPrevious(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot <= 0) return -1;
   const uint32_t number = TextToNumber(searchText);
-  int64_t last = -1;
-  uint32_t field = 0;
-  bool found = false;
+  FieldsRead read;
   int64_t s = int64_t{slot} - 1;
   if (s >= slotCount) s = int64_t{slotCount} - 1;
-  for (; s >= 0 && !found; --s) {
+  for (; s >= 0; --s) {
     if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
-    last = s;
-    found = ScanRecord(static_cast<uint32_t>(s), number, &field);
+    if (ScanRecord(static_cast<uint32_t>(s), number, &read)) {
+      LoadFieldsRead(read);
+      return static_cast<int32_t>(s);
+    }
   }
-  if (last >= 0 && field > 0) ReadField(static_cast<int32_t>(last), field);
-  return found ? static_cast<int32_t>(last) : -1;
+  LoadFieldsRead(read);
+  return -1;
 }
