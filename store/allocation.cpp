@@ -136,6 +136,16 @@ int DatabaseFile::ResizeIfNeeded() {
 // walk covers every slot the previous one left stale.
 int32_t DatabaseFile::Compact() {
   if (view == nullptr || activeCount == 0) return kCompactBudget;
+  if (!writable) {
+    // A read-only mapping cannot be changed: nothing moves, and the result
+    // says whether the records already stand at the front.
+    bool seenFree = false;
+    for (uint32_t s = 0; s < slotCount; ++s) {
+      if (!IsInUse(RecStatAt(s))) seenFree = true;
+      else if (seenFree) return 0;
+    }
+    return kCompactBudget;
+  }
   const uint32_t savedHold = holdRecount;
   holdRecount = 1;
   int64_t budget = kCompactBudget;
