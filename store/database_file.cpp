@@ -130,6 +130,15 @@ int DatabaseFile::Open() {
   directoryOffset = kHeaderSize;
   recordSize = static_cast<uint32_t>(r);
   recordAreaOffset = static_cast<uint32_t>(areaOffset);
+  fieldsOverStatus = false;
+  const int64_t slotSize = static_cast<int64_t>(r);
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t* def = view + kHeaderSize + 8 * i;
+    // Where the field starts within a slot, whatever slot it is in.
+    int64_t within = (int64_t{LoadU32(def + 4)} - static_cast<int64_t>(areaOffset)) % slotSize;
+    if (within < 0) within += slotSize;
+    if (within < 4 || within + FieldTypeWidth(LoadU32(def)) > slotSize) fieldsOverStatus = true;
+  }
   RecountLive();
   CountActive();
   return 1;
@@ -241,6 +250,7 @@ int DatabaseFile::SetRecStat(int32_t slot, uint32_t value) {
 }
 
 uint32_t DatabaseFile::FieldTypeOf(uint32_t field) const {
+  if (view == nullptr || field == 0 || field > fieldCount) return kTextUndefined;
   return LoadU32(view + directoryOffset + kFieldDefSize * (field - 1));
 }
 
@@ -292,6 +302,7 @@ int32_t DatabaseFile::WriteField(int32_t slot, uint32_t field) {
     std::memset(bytes + n, 0, width - n);
     textValue[0] = 0;
   }
+  if (fieldsOverStatus) RecountLive();
   return code < kFieldTypeCount ? static_cast<int32_t>(code) : static_cast<int32_t>(kTextUndefined);
 }
 

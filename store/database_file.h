@@ -108,6 +108,9 @@ struct DatabaseFile {
   uint32_t liveInUse;
   uint32_t reuseScanStart;
   bool resizeFailed;
+  // Some field of the directory lies over the RecStat words, so writing it
+  // can change statuses behind the counts' back.
+  bool fieldsOverStatus;
 
   uint32_t RecStatAt(uint32_t slot) const;
   void PutRecStat(uint32_t slot, uint32_t value);
