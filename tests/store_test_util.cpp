@@ -60,6 +60,32 @@ bool CreateAndOpen(DatabaseFile& db, const std::string& path, const std::vector<
   return CreateDatabase(db, path, types) && OpenDatabase(db, path) && db.AllocateSlot() == 0;
 }
 
+bool WriteDatabase(const std::string& path, const std::vector<uint32_t>& types, uint32_t slotCount,
+                   const std::vector<uint32_t>& statuses, const SlotFiller& fill) {
+  {
+    Db made;
+    if (!CreateDatabase(*made, path, types)) return false;
+  }
+  auto bytes = ReadBytes(path);
+  const size_t area = 1444 + 8 * types.size();
+  uint32_t r = 4;
+  for (uint32_t t : types) r += FieldTypeWidth(t);
+  bytes.resize(area + size_t{slotCount} * r, 0);
+  PutWord(bytes, 1360, slotCount);
+  for (uint32_t s = 0; s < slotCount; ++s) {
+    uint8_t* slot = bytes.data() + area + size_t{s} * r;
+    PutWord(bytes, area + size_t{s} * r, s < statuses.size() ? statuses[s] : kRecEmpty);
+    if (fill) fill(s, slot + 4, r - 4);
+  }
+  WriteBytes(path, bytes);
+  return true;
+}
+
+std::vector<uint8_t> ViewBytes(const DatabaseFile& db) {
+  if (db.view == nullptr) return {};
+  return std::vector<uint8_t>(db.view, db.view + db.mapping.size);
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,16 @@ bool CreateDatabase(DatabaseFile& db, const std::string& path, const std::vector
 // Creates, opens for writing and allocates the first record.
 bool CreateAndOpen(DatabaseFile& db, const std::string& path, const std::vector<uint32_t>& types);
 bool OpenDatabase(DatabaseFile& db, const std::string& path, bool writable = true);
+
+// Writes a database of exactly slotCount slots, the file ending right after
+// the last one: the directory as New lays it out, the given RecStat words (0
+// for the slots after them) and, when fill is given, the field bytes it puts
+// into each slot.
+using SlotFiller = std::function<void(uint32_t slot, uint8_t* fields, uint32_t size)>;
+bool WriteDatabase(const std::string& path, const std::vector<uint32_t>& types, uint32_t slotCount,
+                   const std::vector<uint32_t>& statuses, const SlotFiller& fill = {});
+// The whole file as the store sees it through its mapping.
+std::vector<uint8_t> ViewBytes(const DatabaseFile& db);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
