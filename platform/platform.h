@@ -66,6 +66,9 @@ bool CopyFileOver(const char* from, const char* to);
 bool ReplaceFileWith(const char* from, const char* to);
 bool DeleteFileAt(const char* path);
 bool FileExists(const char* path);
+// The full path of the running program's own file; false when the system
+// cannot say or it does not fit.
+bool ProgramFilePath(char* buffer, size_t size);
 
 // Test seam: after the given number of further successful writes (through
 // WriteExact or Truncate), every write fails until the seam is reset with -1.

@@ -229,6 +229,14 @@ bool FileExists(const char* path) {
   return stat(path, &st) == 0;
 }
 
+bool ProgramFilePath(char* buffer, size_t size) {
+  if (size == 0) return false;
+  ssize_t n = readlink("/proc/self/exe", buffer, size);
+  if (n <= 0 || static_cast<size_t>(n) >= size) return false;
+  buffer[n] = 0;
+  return true;
+}
+
 void FailWritesAfter(long count) { writesLeft = count; }
 
 }  // namespace platform

@@ -151,6 +151,13 @@ bool FileExists(const char* path) {
   return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool ProgramFilePath(char* buffer, size_t size) {
+  if (size == 0) return false;
+  DWORD capacity = size > 0x7FFF ? 0x7FFF : static_cast<DWORD>(size);
+  DWORD n = GetModuleFileNameA(nullptr, buffer, capacity);
+  return n > 0 && n < capacity;
+}
+
 void FailWritesAfter(long count) { writesLeft = count; }
 
 }  // namespace platform

@@ -310,6 +310,9 @@ const Command kCommands[] = {
     {"search", 2, 4, CommandSearch, "FILE TEXT [--after SLOT | --before SLOT]"},
     {"check", 1, 1, CommandCheck, "FILE"},
     // --- template commands (vdrtool_templates.cpp): one line each below ---
+    {"new", 2, 3, CommandNew, "FILE TEMPLATE [NAME]"},
+    {"labels", 1, 1, CommandLabels, "FILE"},
+    {"export", 1, 2, CommandExport, "FILE [OUT]"},
 };
 
 void PrintCommandUsage(FILE* to, const Command& command) {

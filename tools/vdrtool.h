@@ -107,5 +107,8 @@ class OutputBuffer {
 // Commands defined in other source files of the tool, registered in the
 // table in vdrtool.cpp. Add a declaration here and one line to the table.
 // --- template commands (vdrtool_templates.cpp) ---
+int CommandNew(int argc, char** argv);
+int CommandLabels(int argc, char** argv);
+int CommandExport(int argc, char** argv);
 
 }  // namespace vdrtool

@@ -1,0 +1,262 @@
+// vdrtool's template commands run as real processes: new, labels and export,
+// with the data files the build puts beside the tool.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "tests/store_test_util.h"
+
+using namespace testutil;
+
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+#ifdef _WIN32
+
+// The build passes Unix paths; under Wine they name files on drive Z:.
+std::string WindowsPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  std::string dos = "Z:" + path;
+  for (char& c : dos)
+    if (c == '/') c = '\\';
+  return dos;
+}
+
+std::string Quote(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string q = "\"";
+  for (char c : arg) {
+    if (c == '"') q += '\\';
+    q += c;
+  }
+  return q + "\"";
+}
+
+int Spawn(const std::vector<std::string>& args, const std::string& folder,
+          const std::string& outPath, const std::string& errPath) {
+  const std::string tool = WindowsPath(VDRTOOL_PATH);
+  std::string commandLine = Quote(tool);
+  for (const auto& a : args) commandLine += " " + Quote(a);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = INVALID_HANDLE_VALUE;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  BOOL started = CreateProcessA(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                folder.c_str(), &startup, &process);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << tool << ": error " << GetLastError();
+    return -1;
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 99);
+    ADD_FAILURE() << "vdrtool did not finish";
+  }
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+#else
+
+std::string WindowsPath(const std::string& path) { return path; }
+
+int Spawn(const std::vector<std::string>& args, const std::string& folder,
+          const std::string& outPath, const std::string& errPath) {
+  std::string tool = VDRTOOL_PATH;
+  std::vector<std::string> copies(args);
+  std::vector<char*> argv{tool.data()};
+  for (auto& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || chdir(folder.c_str()) != 0) _exit(126);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(tool.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+#endif
+
+// Console output without the CRs the Windows C runtime adds to line ends.
+std::string ConsoleText(const std::string& path) {
+  std::string text;
+  for (uint8_t b : ReadBytes(path))
+    if (b != '\r') text += static_cast<char>(b);
+  return text;
+}
+
+std::string FileText(const std::string& path) {
+  auto bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class VdrtoolTemplates : public ::testing::Test {
+ protected:
+  // Runs vdrtool in the scratch folder.
+  Result Run(const std::vector<std::string>& args) {
+    Result r;
+    const std::string outPath = Path("stdout.txt"), errPath = Path("stderr.txt");
+    r.exitCode = Spawn(args, dir_.Path(""), outPath, errPath);
+    r.out = ConsoleText(outPath);
+    r.err = ConsoleText(errPath);
+    return r;
+  }
+  std::string Ok(const std::vector<std::string>& args) {
+    Result r = Run(args);
+    EXPECT_EQ(r.exitCode, 0) << args[0] << "\nstderr: " << r.err;
+    return r.out;
+  }
+  std::string Path(const std::string& name) { return dir_.Path(name); }
+  void Write(const std::string& name, const std::string& text) {
+    WriteBytes(Path(name), std::vector<uint8_t>(text.begin(), text.end()));
+  }
+
+  ScratchDir dir_;
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& l : lines) text += l + "\n";
+  return text;
+}
+
+TEST_F(VdrtoolTemplates, NewMakesWhatCreateMakesWithTheTemplatesTypes) {
+  // Books.xml beside the tool: its type codes, version 1.
+  Ok({"new", Path("books.vdr"), "Books.xml", "My books"});
+  Ok({"create", Path("same.vdr"), "13", "12", "12", "1", "11", "12", "1", "11", "11", "11", "12",
+      "10", "0", "13", "--name", "My books"});
+  EXPECT_EQ(ReadBytes(Path("books.vdr")), ReadBytes(Path("same.vdr")));
+  EXPECT_EQ(Ok({"info", Path("books.vdr")}).substr(0, 38), "fields\t14\nslots\t10\nactive\t1\nrecordSize");
+
+  // A template given by its path, its version stored, the default name.
+  Write("t.xml",
+        "<Veldrana version=\"1.0\"><StyleFile><Ver>9</Ver><Records>2</Records>"
+        "<Rec1><Type>2</Type></Rec1><Rec2><Type>11</Type></Rec2></StyleFile>");
+  Ok({"new", Path("t.vdr"), Path("t.xml")});
+  auto bytes = ReadBytes(Path("t.vdr"));
+  EXPECT_EQ(WordAt(bytes, 608), 9u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()) + 8), "Veldrana");
+  EXPECT_EQ(WordAt(bytes, 1356), 2u);
+  EXPECT_EQ(WordAt(bytes, 1444), 2u);
+  EXPECT_EQ(WordAt(bytes, 1452), 11u);
+  // The template in the current folder, named without a folder.
+  Ok({"new", Path("t2.vdr"), "t.xml", "Other"});
+  EXPECT_EQ(WordAt(ReadBytes(Path("t2.vdr")), 608), 9u);
+}
+
+TEST_F(VdrtoolTemplates, NewRefuses) {
+  Write("decl.xml", "<?xml version=\"1.0\"?><Veldrana version=\"1.0\"><StyleFile></StyleFile>");
+  Write("huge.xml", "<Veldrana version=\"1.0\"><StyleFile><Records>5000</Records></StyleFile>");
+  Write("exists.vdr", "x");
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"new", Path("a.vdr"), "decl.xml"}, "Not a template: decl.xml\n"},
+      {{"new", Path("a.vdr"), "NoSuchTemplate.xml"}, "Not a template: NoSuchTemplate.xml\n"},
+      {{"new", Path("a.vdr"), "huge.xml"}, "Cannot make a database from huge.xml\n"},
+      {{"new", Path("exists.vdr"), "Books.xml"}, nullptr},
+  };
+  for (const Case& c : cases) {
+    Result r = Run(c.args);
+    EXPECT_EQ(r.exitCode, 1) << c.args[2];
+    if (c.message != nullptr) {
+      EXPECT_EQ(r.err, c.message);
+    }
+  }
+  EXPECT_FALSE(platform::FileExists(Path("a.vdr").c_str()));
+  EXPECT_EQ(FileText(Path("exists.vdr")), "x");
+  EXPECT_EQ(Run({"new", Path("a.vdr")}).exitCode, 2);
+}
+
+TEST_F(VdrtoolTemplates, LabelsAsOpenGivesThem) {
+  // 44 fields: the world table.
+  const std::string sample = WindowsPath(VELDRANA_SAMPLE_DATABASE);
+  std::string labels = Ok({"labels", sample});
+  EXPECT_EQ(labels.substr(0, 52), "Index\nRecord \nRecStat\nCountry\nOfficial name\nCapital\n");
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), '\n'), 47);
+  EXPECT_EQ(labels.substr(labels.size() - 18), "Memberships\nNotes\n");
+
+  // Any other count: the spare template's generic labels, as many as it has.
+  Ok({"create", Path("three.vdr"), "12", "2", "11"});
+  labels = Ok({"labels", Path("three.vdr")});
+  std::vector<std::string> expected = {"Index", "Record ", "RecStat"};
+  for (int i = 1; i <= 64; ++i) expected.push_back("Field " + std::to_string(i));
+  EXPECT_EQ(labels, Lines(expected));
+
+  // No active records: Open gives no columns.
+  Ok({"delete", Path("three.vdr"), "1"});
+  EXPECT_EQ(Ok({"labels", Path("three.vdr")}), "");
+
+  Write("not.vdr", "not a database");
+  Result r = Run({"labels", Path("not.vdr")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "Not a Veldrana file\n");
+}
+
+TEST_F(VdrtoolTemplates, Export) {
+  Ok({"create", Path("e.vdr"), "12", "2", "0"});
+  Ok({"set", Path("e.vdr"), "1", "1", "say \"hi\", then go"});
+  Ok({"set", Path("e.vdr"), "1", "2", "3000000000"});
+  Ok({"set", Path("e.vdr"), "1", "3", "7"});
+  Ok({"add", Path("e.vdr")});
+  Ok({"add", Path("e.vdr")});
+  Ok({"delete", Path("e.vdr"), "2"});
+  // Slots 0 to 2 as written, then an empty line for each further slot.
+  const std::string info = Ok({"info", Path("e.vdr")});
+  const size_t at = info.find("slots\t");
+  ASSERT_NE(at, std::string::npos);
+  const int slots = std::stoi(info.substr(at + 6));
+  ASSERT_GE(slots, 3);
+  const std::string expected =
+      "\"say \"\"hi\"\", then go\", \"3000000000\", \"7\", \r\r\"\", \"0\", \"0\", \r" +
+      std::string(slots - 3, '\r');
+  // OUT defaults to Veldrana.CSV in the current folder.
+  EXPECT_EQ(Ok({"export", Path("e.vdr")}), "");
+  EXPECT_EQ(FileText(Path("Veldrana.CSV")), expected);
+  EXPECT_EQ(Ok({"export", Path("e.vdr"), Path("other.csv")}), "");
+  EXPECT_EQ(FileText(Path("other.csv")), expected);
+
+  Result r = Run({"export", Path("e.vdr"), Path("missing/out.csv")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("Cannot write"), std::string::npos);
+  EXPECT_EQ(Run({"export", Path("none.vdr")}).exitCode, 1);
+}
+
+}  // namespace

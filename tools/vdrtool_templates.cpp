@@ -1,0 +1,88 @@
+// vdrtool's template commands: a database made from a template as New makes
+// it, the column headings Open gives a database, and the CSV export. Data
+// files are looked for beside vdrtool, the way the program looks for them
+// beside itself.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/folders.h"
+#include "platform/platform.h"
+#include "store/database_file.h"
+#include "store/text.h"
+#include "templates/csv_export.h"
+#include "templates/style_file.h"
+#include "templates/template_database.h"
+#include "tools/vdrtool.h"
+
+namespace vdrtool {
+namespace {
+
+// Both folders := the folder vdrtool was started from.
+void UseToolFolder() {
+  char path[kFolderSize] = "";
+  char folder[kFolderSize] = "";
+  if (platform::ProgramFilePath(path, sizeof path)) FolderOfPath(path, folder, sizeof folder);
+  SetFolders(folder, folder);
+}
+
+bool HasFolder(const char* name) {
+  char folder[kFolderSize];
+  FolderOfPath(name, folder, sizeof folder);
+  return folder[0] != 0;
+}
+
+}  // namespace
+
+// new FILE TEMPLATE [NAME]
+int CommandNew(int argc, char** argv) {
+  const char* file = argv[0];
+  const char* name = argc > 2 ? argv[2] : kDefaultDatabaseName;
+  // A template named without a folder and not in the current folder is the
+  // one beside vdrtool.
+  char templatePath[kFolderSize];
+  CopyText(argv[1], templatePath, sizeof templatePath);
+  if (!platform::FileExists(argv[1]) && !HasFolder(argv[1])) {
+    UseToolFolder();
+    LocateDataFile(argv[1], templatePath, sizeof templatePath);
+  }
+  StyleFile* style = OpenStyleFile(templatePath);
+  if (style == nullptr) return Fail(std::string("Not a template: ") + argv[1]);
+  CloseStyleFile(style);
+
+  Edit edit;
+  if (!edit.BeginNew(file)) return kExitFailed;
+  if (!CreateDatabaseFromTemplate(&databaseFile, templatePath, edit.TempPath(), name))
+    return Fail(std::string("Cannot make a database from ") + argv[1]);
+  return edit.Commit();
+}
+
+// labels FILE
+int CommandLabels(int, char** argv) {
+  if (!OpenForReading(argv[0])) return kExitFailed;
+  // Open gives a database without active records no columns at all.
+  if (databaseFile.activeCount == 0) return kExitOk;
+  UseToolFolder();
+  CopyText(databaseFile.fieldCount == 44 ? "WELT13.xml" : "Spare.xml", templateFileName,
+           sizeof templateFileName);
+  std::vector<ListColumn> columns;
+  if (!ReadStyleColumns(&columns))
+    return Fail(std::string("Cannot read the template ") + templateFileName);
+  FreeColumnLabels();
+  OutputBuffer out;
+  for (const ListColumn& column : columns) {
+    out.Append(column.label);
+    out.Newline();
+  }
+  return out.Flush() ? kExitOk : Fail("Cannot write the output");
+}
+
+// export FILE [OUT]
+int CommandExport(int argc, char** argv) {
+  if (!OpenForReading(argv[0])) return kExitFailed;
+  const char* out = argc > 1 ? argv[1] : kCsvFileName;
+  if (!WriteCsvFile(databaseFile, out)) return Fail(std::string("Cannot write ") + out);
+  return kExitOk;
+}
+
+}  // namespace vdrtool
