@@ -127,7 +127,10 @@ TEST_F(Sorting, DeletedRecordBetweenLiveOnesMovesBehind) {
   EXPECT_EQ(GetText(*db_, 1, 1), "fig");
   EXPECT_EQ(GetText(*db_, 2, 1), "pear");
   EXPECT_EQ(db_->activeCount, 2u);
+  EXPECT_EQ(db_->holdRecount, 0u);
   EXPECT_EQ(db_->RecordNumberOf(2), 2);
+  // The allocator sees the slots the compaction freed.
+  EXPECT_EQ(db_->AllocateSlot(), 3);
 }
 
 TEST_F(Sorting, RefusedCasesChangeNothing) {
