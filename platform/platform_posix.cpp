@@ -195,8 +195,12 @@ bool CollationKeyPrefix(const char* text, size_t length, uint8_t* key,
 bool CopyFileOver(const char* from, const char* to) {
   int in = open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
+  // The copy keeps the source's permissions, so that a file moved back over
+  // the user's file leaves them as they were.
+  struct stat st;
+  mode_t mode = fstat(in, &st) == 0 ? (st.st_mode & 07777) : 0644;
   int out = -1;
-  if (WriteAllowed()) out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (WriteAllowed()) out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
   if (out < 0) {
     close(in);
     return false;
@@ -214,6 +218,7 @@ bool CopyFileOver(const char* from, const char* to) {
     }
   }
   close(in);
+  if (ok && fsync(out) != 0) ok = false;
   if (close(out) != 0) ok = false;
   return ok;
 }

@@ -98,6 +98,7 @@ struct DatabaseFile {
   // in place (the record list, the CSV export). Null when the slot or field
   // does not exist.
   const uint8_t* FieldBytes(int32_t slot, uint32_t field, uint32_t* typeCode) const;
+  // The type code of a field; a 64-byte text for a field that does not exist.
   uint32_t FieldTypeOf(uint32_t field) const;
 
   // Kept alongside the members above so that adding records stays linear:
@@ -112,6 +113,8 @@ struct DatabaseFile {
   // can change statuses behind the counts' back.
   bool fieldsOverStatus;
 
+  // Unchecked access for the store's own loops: the slot must be below
+  // slotCount and a database must be mapped.
   uint32_t RecStatAt(uint32_t slot) const;
   void PutRecStat(uint32_t slot, uint32_t value);
   uint8_t* SlotAt(uint32_t slot) const;
