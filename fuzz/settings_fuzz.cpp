@@ -1,0 +1,96 @@
+// libFuzzer target for the settings loader: any bytes as "dVeldrana.dat".
+// Besides memory safety: defaults exactly when the file is short or its
+// version reads as 101; column widths and the row height always within
+// their limits after a load; a placement judged usable is of usable size;
+// and what is saved loads back unchanged.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/folders.h"
+#include "app/settings.h"
+
+namespace {
+
+#define CHECK(condition)                                                                  \
+  do {                                                                                    \
+    if (!(condition)) {                                                                   \
+      std::fprintf(stderr, "settings_fuzz: %s:%d: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                       \
+    }                                                                                     \
+  } while (0)
+
+// A folder of this process's own, removed again when the fuzzer ends.
+char folderPath[512];
+
+void RemoveFolder() { std::filesystem::remove_all(folderPath); }
+
+std::string Folder() {
+  if (folderPath[0] == 0) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base = tmp != nullptr && *tmp != 0 ? tmp
+                       : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                       : "/tmp";
+    std::snprintf(folderPath, sizeof folderPath, "%s/settings_fuzz.%d/", base.c_str(),
+                  static_cast<int>(getpid()));
+    std::filesystem::create_directories(folderPath);
+    std::atexit(RemoveFolder);
+  }
+  return folderPath;
+}
+
+void CheckPlacement(const WindowPlacement& p, const ScreenArea* screens, size_t count) {
+  if (!PlacementUsable(p, screens, count)) return;
+  const int64_t width = int64_t{p.normalRight} - p.normalLeft;
+  const int64_t height = int64_t{p.normalBottom} - p.normalTop;
+  CHECK(width >= kMinWindowWidth && width <= kMaxWindowSize);
+  CHECK(height >= kMinWindowHeight && height <= kMaxWindowSize);
+  CHECK(p.showCommand >= 1 && p.showCommand <= 3);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string folder = Folder();
+  SetFolders(folder.c_str(), folder.c_str());
+  const std::string path = folder + kSettingsFileName;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  CHECK(f != nullptr);
+  CHECK(std::fwrite(data, 1, size, f) == size);
+  CHECK(std::fclose(f) == 0);
+
+  std::memset(&settings, 0, sizeof settings);
+  const int result = LoadSettings();
+  const bool refused = size >= 8 && std::memcmp(data, "DATA0", 5) == 0 &&
+                       std::memcmp(data + 5, "101", 3) == 0;
+  CHECK(result == (size < kSettingsFileSize || refused ? 1 : 0));
+  CHECK(settings.indexColumnWidth >= 1 && settings.indexColumnWidth <= kMaxColumnWidth);
+  CHECK(settings.recordColumnWidth >= 1 && settings.recordColumnWidth <= kMaxColumnWidth);
+  CHECK(settings.recStatColumnWidth >= 1 && settings.recStatColumnWidth <= kMaxColumnWidth);
+  CHECK(settings.rowHeight >= kMinRowHeight && settings.rowHeight <= kMaxRowHeight);
+  if (result == 0) {
+    CHECK(std::memcmp(&settings.mainPlacement, data + 24, 44) == 0);
+    CHECK(std::memcmp(settings.reserved, data + 112, sizeof settings.reserved) == 0);
+  }
+
+  const ScreenArea screens[] = {{0, 0, 1280, 1024}, {-1920, -300, 0, 780}};
+  for (size_t count = 0; count <= 2; ++count) {
+    CheckPlacement(settings.mainPlacement, screens, count);
+    CheckPlacement(settings.formPlacement, screens, count);
+    StartPlacement start = ChooseStartPlacement(result, screens, count);
+    if (start.applyMain) CHECK(PlacementUsable(settings.mainPlacement, screens, count));
+    if (!start.formFromMain) CHECK(PlacementUsable(settings.formPlacement, screens, count));
+  }
+
+  const Settings loaded = settings;
+  CHECK(SaveSettings() == 1);
+  std::memset(&settings, 0, sizeof settings);
+  CHECK(LoadSettings() == 0);
+  CHECK(std::memcmp(&settings, &loaded, sizeof settings) == 0);
+  return 0;
+}
