@@ -1,0 +1,178 @@
+// Record store benchmarks on tables of 10,000, 100,000 and 1,000,000 records
+// (three text fields of random words and a number), made once per run in a
+// temporary folder.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "bench/table_image.h"
+#include "platform/platform.h"
+#include "store/database_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint64_t kSeed = 20261207;
+
+// The run's folder, removed when the program ends.
+class TempFolder {
+ public:
+  TempFolder() {
+    dir_ = (fs::temp_directory_path() / ("vdr-bench-" + std::to_string(getpid()))).string();
+    fs::create_directories(dir_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string Path(const std::string& name) const { return (fs::path(dir_) / name).string(); }
+
+ private:
+  std::string dir_;
+};
+
+TempFolder& Folder() {
+  static TempFolder folder;
+  return folder;
+}
+
+// The table of n records, made on first use.
+const std::string& Table(uint32_t records) {
+  static std::map<uint32_t, std::string> made;
+  auto it = made.find(records);
+  if (it != made.end()) return it->second;
+  std::string path = Folder().Path("table-" + std::to_string(records) + ".vdr");
+  if (!bench::WriteTable(path, records, kSeed, nullptr)) {
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    std::exit(1);
+  }
+  return made.emplace(records, path).first->second;
+}
+
+std::unique_ptr<DatabaseFile> NewDatabaseFile() { return std::unique_ptr<DatabaseFile>(new DatabaseFile()); }
+
+bool OpenAt(DatabaseFile& db, const std::string& path, bool writable) {
+  std::snprintf(db.path, sizeof db.path, "%s", path.c_str());
+  db.writable = writable ? 1 : 0;
+  return db.Open() == 1;
+}
+
+void BM_OpenAndCount(benchmark::State& state) {
+  const uint32_t records = static_cast<uint32_t>(state.range(0));
+  const std::string& path = Table(records);
+  auto db = NewDatabaseFile();
+  for (auto _ : state) {
+    if (!OpenAt(*db, path, false)) {
+      state.SkipWithError("open failed");
+      break;
+    }
+    uint32_t active = db->CountActive();
+    benchmark::DoNotOptimize(active);
+    db->Close();
+    if (active != records) {
+      state.SkipWithError("wrong count");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * records);
+}
+
+void BM_SearchFindsNothing(benchmark::State& state) {
+  const uint32_t records = static_cast<uint32_t>(state.range(0));
+  auto db = NewDatabaseFile();
+  if (!OpenAt(*db, Table(records), false)) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  std::snprintf(db->searchText, sizeof db->searchText, "zzqxj");
+  for (auto _ : state) {
+    int32_t found = db->SearchNext(-1);
+    benchmark::DoNotOptimize(found);
+    if (found != -1) {
+      state.SkipWithError("found a record");
+      break;
+    }
+  }
+  db->Close();
+  state.SetItemsProcessed(state.iterations() * records);
+}
+
+// Sorts a fresh copy of the unsorted table by its first text field each
+// time; the copy and the open are not timed.
+void BM_SortByText(benchmark::State& state) {
+  const uint32_t records = static_cast<uint32_t>(state.range(0));
+  const std::string& pristine = Table(records);
+  const std::string work = Folder().Path("sort-" + std::to_string(records) + ".vdr");
+  auto db = NewDatabaseFile();
+  for (auto _ : state) {
+    state.PauseTiming();
+    bool ready = platform::CopyFileOver(pristine.c_str(), work.c_str()) && OpenAt(*db, work, true);
+    state.ResumeTiming();
+    if (!ready) {
+      state.SkipWithError("copy or open failed");
+      break;
+    }
+    int sorted = db->SortByField(1);
+    state.PauseTiming();
+    db->Close();
+    state.ResumeTiming();
+    if (sorted != 1) {
+      state.SkipWithError("sort refused");
+      break;
+    }
+  }
+  platform::DeleteFileAt(work.c_str());
+  state.SetItemsProcessed(state.iterations() * records);
+}
+
+// AddRecord in a row on a database just made the way New makes one.
+void BM_AddRecords(benchmark::State& state) {
+  const uint32_t count = static_cast<uint32_t>(state.range(0));
+  const std::string path = Folder().Path("add-" + std::to_string(count) + ".vdr");
+  auto db = NewDatabaseFile();
+  for (auto _ : state) {
+    state.PauseTiming();
+    db->Close();
+    std::snprintf(db->path, sizeof db->path, "%s", path.c_str());
+    db->fieldCount = bench::kTableFieldCount;
+    db->writable = 1;
+    bool ready = db->Create() == 1;
+    for (uint32_t i = 0; ready && i < bench::kTableFieldCount; ++i)
+      ready = db->WriteFieldType(i + 1, bench::kTableTypes[i]) == 1;
+    ready = ready && db->LayoutFields() == 1;
+    db->Close();
+    ready = ready && OpenAt(*db, path, true);
+    state.ResumeTiming();
+    if (!ready) {
+      state.SkipWithError("create failed");
+      break;
+    }
+    int32_t last = -1;
+    for (uint32_t i = 0; i < count; ++i) last = db->AddRecord();
+    if (last != static_cast<int32_t>(count - 1) || db->activeCount != count) {
+      state.SkipWithError("AddRecord went wrong");
+      break;
+    }
+  }
+  db->Close();
+  platform::DeleteFileAt(path.c_str());
+  state.SetItemsProcessed(state.iterations() * count);
+}
+
+BENCHMARK(BM_OpenAndCount)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchFindsNothing)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByText)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddRecords)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
