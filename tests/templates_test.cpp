@@ -468,6 +468,13 @@ TEST(TemplateDatabase, MadeAsNewMakesIt) {
   db->ReadLongName();
   EXPECT_EQ(std::string(db->textValue), longName.substr(0, 299));
 
+  // No Ver: version 0.
+  const std::string plain = Template("<Records>1</Records><Rec1><Type>11</Type></Rec1>");
+  WriteBytes(tpl, std::vector<uint8_t>(plain.begin(), plain.end()));
+  ASSERT_EQ(CreateDatabaseFromTemplate(&*db, tpl.c_str(), path.c_str(), "x"), 1);
+  db->Close();
+  EXPECT_EQ(WordAt(ReadBytes(path), store::kTemplateVersionOffset), 0u);
+
   // Unreadable templates make nothing.
   const std::string bad = dir.Path("bad.xml");
   const std::string huge = Template("<Records>5000</Records>");
