@@ -37,8 +37,10 @@
 #define CMD_HELP 31
 
 // Toolbar bitmaps, 16 x 16 each: image n of a toolbar's image list is bitmap
-// IDB_TOOLBAR_FIRST + n. Their background is light grey (192, 192, 192), which
-// the toolbar maps to the button face and draws transparent.
+// IDB_TOOLBAR_FIRST + n. They are 8-bit bitmaps with a colour table, and their
+// background is light grey (192, 192, 192), which the toolbar maps to the
+// button face and draws transparent (as it maps pure black, grey 128 and white
+// to the button text, shadow and highlight colours).
 #define IDB_TOOLBAR_FIRST 100
 #define IDB_NEW 100       // a blank sheet with a sparkle
 #define IDB_OPEN 101      // an open folder

@@ -24,6 +24,15 @@
 // open without touching the navigator's texts, and no text is read after it
 // is freed.
 //
+// The record form drives a navigator like this:
+//
+//     Search:  StartSearchNavigator(recordForm, what it searched for);
+//     on kSearchNextMessage / kSearchPreviousMessage (on the form's thread):
+//              SetPromptStatus(nullptr);
+//              slot = SearchNext / SearchPrevious from currentSlot;
+//              if (slot == -1) SetPromptStatus("No Match Found");
+//              else { currentSlot = slot; ShowRecordForm(); }
+//
 // Every prompt window, the navigator included, is resource IDD_PROMPT: a
 // topmost window centred on the screen, caption "Veldrana 1.0". Lines and
 // buttons by mode:
