@@ -32,10 +32,6 @@ void CopyBytesFrom(const char* source, size_t offset, char* destination,
   destination[n] = 0;
 }
 
-void CopyMemory(const void* source, void* destination, size_t length) {
-  std::memcpy(destination, source, length);
-}
-
 uint32_t TextToNumber(const char* text) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   bool negative = false;

@@ -17,8 +17,6 @@ void AppendText(char* destination, size_t destinationSize, const char* source);
 void CopyBytes(const char* source, char* destination, size_t destinationSize, size_t n);
 void CopyBytesFrom(const char* source, size_t offset, char* destination,
                    size_t destinationSize, size_t n);
-// Copies length bytes forward; the areas never overlap.
-void CopyMemory(const void* source, void* destination, size_t length);
 
 // value = value * 10 + (byte - 48) per byte in wrapping 32-bit arithmetic;
 // nothing is rejected ("1a" gives 59). A leading "-" negates the result.
