@@ -9,8 +9,10 @@
 // every field lies inside its slot, compaction leaves no free slot before an
 // in-use one, sorting orders each run of records, and a file the store
 // changed still opens. A broken rule aborts.
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +51,7 @@ class Scratch {
     fs::path base = tmp != nullptr && *tmp != 0 ? fs::path(tmp)
                     : access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm")
                                                     : fs::path("/tmp");
+    RemoveLeftovers(base);
     dir_ = base / ("vdr-fuzz-" + std::to_string(getpid()));
     fs::create_directories(dir_);
     input_ = (dir_ / "input.vdr").string();
@@ -62,6 +65,19 @@ class Scratch {
   const std::string& copy() const { return copy_; }
 
  private:
+  // A crash ends a process without removing its folder; those of processes
+  // that are gone are removed here.
+  static void RemoveLeftovers(const fs::path& base) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(base, ec)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("vdr-fuzz-", 0) != 0) continue;
+      const long pid = std::strtol(name.c_str() + 9, nullptr, 10);
+      if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        fs::remove_all(entry.path(), ec);
+    }
+  }
+
   fs::path dir_;
   std::string input_, copy_;
 };
