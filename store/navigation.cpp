@@ -8,8 +8,8 @@ using namespace store;
 
 int32_t DatabaseFile::NextActive(int32_t slot) {
   if (view == nullptr || activeCount == 0) return slot;
-  for (int64_t s = int64_t{slot} + 1; s < slotCount; ++s) {
-    if (s >= 0 && RecStatAt(static_cast<uint32_t>(s)) == kRecActive) return static_cast<int32_t>(s);
+  for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount; ++s) {
+    if (RecStatAt(static_cast<uint32_t>(s)) == kRecActive) return static_cast<int32_t>(s);
   }
   return slot;
 }
@@ -47,11 +47,26 @@ int32_t DatabaseFile::SlotOfRecordNumber(uint32_t recordNumber) {
 // the next character against the start of searchText.
 bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width) const {
   const uint8_t* search = reinterpret_cast<const uint8_t*>(searchText);
-  const uint32_t limit = width - 1;  // a text field holds at most width - 1 bytes
-  uint32_t t = 0, v = 0;
+  // A text field holds at most width - 1 bytes; the text ends at its zero.
+  const size_t end = strnlen(reinterpret_cast<const char*>(bytes), width - 1);
+  // Outside a partial match only the first search character, or its other
+  // case when it is an ASCII letter, can start one: jump to the next of them.
+  const uint8_t first = search[0];
+  uint8_t other = first;
+  if (first >= 'a' && first <= 'z') other = static_cast<uint8_t>(first - 32);
+  else if (first >= 'A' && first <= 'Z') other = static_cast<uint8_t>(first + 32);
+  size_t t = 0, v = 0;
   for (;;) {
     if (search[t] == 0) return true;
-    uint8_t ch = v < limit ? bytes[v] : 0;
+    if (t == 0) {
+      if (v >= end) return false;
+      const void* a = std::memchr(bytes + v, first, end - v);
+      const void* b = other == first ? nullptr : std::memchr(bytes + v, other, end - v);
+      if (a == nullptr && b == nullptr) return false;
+      const uint8_t* at = static_cast<const uint8_t*>(a == nullptr ? b : b == nullptr ? a : a < b ? a : b);
+      v = static_cast<size_t>(at - bytes);
+    }
+    uint8_t ch = v < end ? bytes[v] : 0;
     if (ch == search[t]) {
       ++t;
       ++v;

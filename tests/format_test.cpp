@@ -152,3 +152,31 @@ TEST(Format, LongName) {
 }
 
 }  // namespace
+
+namespace {
+
+// A directory may place a field over the header or the directory itself; the
+// file still opens and reads, but writing that field would rewrite the
+// layout, so it is refused.
+TEST(Format, FieldOverTheDirectoryIsNeverWritten) {
+  ScratchDir dir;
+  Db db;
+  std::string path = dir.Path("over.vdr");
+  ASSERT_TRUE(CreateAndOpen(*db, path, {12, 11}));
+  db->Close();
+  auto bytes = ReadBytes(path);
+  PutWord(bytes, 1448, 1444);  // field 1 now starts on the directory
+  WriteBytes(path, bytes);
+  ASSERT_TRUE(OpenDatabase(*db, path));
+  std::snprintf(db->textValue, sizeof db->textValue, "%s", "AAAAAAAAAAAAAAAA");
+  EXPECT_EQ(db->WriteField(0, 1), -1);
+  EXPECT_GE(db->ReadField(0, 1), 0);  // reading it is harmless
+  SetText(*db, 0, 2, "still fine");
+  EXPECT_EQ(GetText(*db, 0, 2), "still fine");
+  db->Close();
+  auto after = ReadBytes(path);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 1460, after.begin()));
+  ASSERT_TRUE(OpenDatabase(*db, path));
+}
+
+}  // namespace
