@@ -1,0 +1,246 @@
+// Start-up, folders, the message loop with its keyboard filter, and the end.
+#include "app/shell.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/placement_win32.h"
+#include "app/settings.h"
+#include "resources/resource.h"
+#include "store/text.h"
+#include "templates/file_commands.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/form/record_form.h"
+#include "ui/main/main_window.h"
+
+HINSTANCE instance;
+HWND mainWindow;
+HMENU mainMenu;
+bool ctrlHeld;
+const char* programCommandLine;
+
+namespace {
+
+HANDLE instanceMutex;
+
+constexpr char kProgramFileName[] = "Veldrana.exe";
+constexpr char kMarkerFileName[] = "DefSet.txt";
+
+bool RegisterWindowClass(const char* name, WNDPROC procedure) {
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  windowClass.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = name;
+  // A second start in the same process (the tests) finds the class made.
+  return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
+  auto* screens = reinterpret_cast<std::vector<ScreenArea>*>(parameter);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    screens->push_back(ScreenArea{r.left, r.top, r.right, r.bottom});
+  }
+  return TRUE;
+}
+
+// Shows the main window where it was last closed, or at its first place.
+void ShowMainWindow(int loadResult) {
+  std::vector<ScreenArea> screens;
+  EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
+  const StartPlacement start = ChooseStartPlacement(loadResult, screens.data(), screens.size());
+  if (start.applyMain) {
+    WINDOWPLACEMENT placement;
+    ToNativePlacement(settings.mainPlacement, &placement);
+    SetWindowPlacement(mainWindow, &placement);
+  } else {
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
+  }
+  if (start.formFromMain) {
+    // The record form opens for the first time over the main window.
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(mainWindow, &placement);
+    WindowPlacement main;
+    FromNativePlacement(placement, &main);
+    TakeFormPlacementFrom(main);
+  }
+}
+
+void PostMainCommand(int command) { PostMessageA(mainWindow, WM_COMMAND, command, 0); }
+
+// The command of a key pressed with Ctrl, or 0.
+int CtrlCommand(WPARAM key) {
+  switch (key) {
+    case 'S': return CMD_SAVE;
+    case 'F': return CMD_SEARCH;
+    case 'O': return CMD_OPEN;
+    case 'N': return CMD_ADD;
+    case VK_DELETE: return CMD_DELETE;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+void FindFolders() {
+  char found[kFolderSize] = "";
+  DWORD length = SearchPathA(nullptr, kProgramFileName, nullptr, sizeof found, found, nullptr);
+  if (length == 0 || length >= sizeof found) found[0] = 0;
+  char program[kFolderSize];
+  FolderOfPath(found, program, sizeof program);
+
+  // A copy on a removable drive keeps everything beside itself.
+  char root[4];
+  CopyBytes(program, root, sizeof root, TextLength(program) < 3 ? TextLength(program) : 3);
+  if (GetDriveTypeA(root) == DRIVE_REMOVABLE) {
+    SetFolders(program, program);
+    return;
+  }
+  // "DefSet.txt" beside the program marks an installed copy, whose data
+  // lives in the user's own folder.
+  char marker[kFolderSize];
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (JoinPath(program, kMarkerFileName, marker, sizeof marker))
+    file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetFolders(program, program);
+    return;
+  }
+  CloseHandle(file);
+
+  char data[MAX_PATH + kFolderSize] = "";
+  if (!SHGetSpecialFolderPathA(nullptr, data, CSIDL_APPDATA, FALSE) || data[0] == 0) {
+    SetFolders(program, program);
+    return;
+  }
+  AppendText(data, sizeof data, "\\Morvel");
+  CreateDirectoryA(data, nullptr);
+  AppendText(data, sizeof data, "\\Veldrana");
+  CreateDirectoryA(data, nullptr);
+  AppendText(data, sizeof data, "\\");
+  SetFolders(program, TextLength(data) < kFolderSize ? data : program);
+}
+
+int GetCommandArgument(int number, char* buffer, size_t bufferSize) {
+  return CommandArgument(programCommandLine ? programCommandLine : GetCommandLineA(), number, buffer,
+                         bufferSize);
+}
+
+StartResult StartProgram(const StartOptions& options) {
+  instance = GetModuleHandleA(nullptr);
+  programCommandLine = options.commandLine;
+  if (options.programFolder && options.dataFolder)
+    SetFolders(options.programFolder, options.dataFolder);
+  else
+    FindFolders();
+
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, options.mutexName);
+  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return StartResult::kAlreadyRunning;
+  }
+  instanceMutex = mutex;
+
+  // The date classes, and the bars and the list the main window is made of.
+  INITCOMMONCONTROLSEX controls = {};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  const int loadResult = LoadSettings();
+
+  if (!RegisterWindowClass(kMainClassName, MainWindowProc) ||
+      !RegisterWindowClass(kFormClassName, RecordFormProc))
+    return StartResult::kFailed;
+  mainMenu = LoadMenuA(instance, "Menu");
+  // The About box's tooltip window, made once.
+  if (!aboutTooltip || !IsWindow(aboutTooltip)) CreateAboutTooltip(instance);
+
+  CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW, 100, 100,
+                  520, 400, nullptr, mainMenu, instance, nullptr);
+  if (mainWindow == nullptr) return StartResult::kFailed;
+  ShowMainWindow(loadResult);
+
+  SetWorkingCopyPath();
+  SetRect(&formScrollRect, 0, 60, 4000, 4000);
+  return StartResult::kStarted;
+}
+
+void ReleaseInstanceMutex() {
+  if (instanceMutex) CloseHandle(instanceMutex);
+  instanceMutex = nullptr;
+}
+
+void FilterKey(MSG* message) {
+  const bool down = message->message == WM_KEYDOWN;
+  const WPARAM key = message->wParam;
+  if (down && key == VK_ESCAPE) {
+    // Exactly as a click on the close box, whichever window has the focus.
+    SendMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return;
+  }
+  if (key == VK_CONTROL) {
+    ctrlHeld = down;
+    return;
+  }
+  if (down && key == VK_F1) {
+    PostMainCommand(CMD_HELP);
+    return;
+  }
+  if (down && key == VK_F3) {
+    PostMainCommand(CMD_SEARCH);
+    return;
+  }
+  if (ctrlHeld) {
+    // One Ctrl press gives at most one command; other keys are dropped.
+    const int command = CtrlCommand(key);
+    if (command != 0) {
+      PostMainCommand(command);
+      ctrlHeld = false;
+    }
+    return;
+  }
+  if (!IsDialogMessageA(mainWindow, message)) {
+    TranslateMessage(message);
+    DispatchMessageA(message);
+  }
+}
+
+void HandleMessage(MSG* message) {
+  if (message->message == WM_KEYDOWN || message->message == WM_KEYUP) {
+    FilterKey(message);
+    return;
+  }
+  if (!IsDialogMessageA(mainWindow, message)) {
+    TranslateMessage(message);
+    DispatchMessageA(message);
+  }
+}
+
+int RunMessageLoop() {
+  MSG message = {};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) HandleMessage(&message);
+  SaveSettings();
+  return static_cast<int>(message.wParam);
+}
+
+bool EndProgram() {
+  if (CloseDatabase() != 0) return false;
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(mainWindow, &placement)) FromNativePlacement(placement, &settings.mainPlacement);
+  DestroyWindow(mainWindow);
+  return true;
+}

@@ -1,0 +1,44 @@
+// Open, save and close. The program never edits the user's file: opening
+// copies it to the working copy (workingCopyPath) and opens that; every
+// change goes into the working copy; saving copies it back over the user's
+// file; closing asks first whether to save unsaved changes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// 1 while the open database has a file of the user's, currentFileName: it
+// was opened from it or saved to it.
+extern uint32_t hasUserFile;
+// 1 when the working copy holds changes not yet saved to the user's file.
+extern uint32_t databaseChanged;
+
+enum class FileDialog { kOpen, kSave };
+
+// The system's open or save dialog for a .vdr file. fileName (600 bytes)
+// holds the name the dialog starts with and receives the chosen path.
+// 1 when the user chose a file, 0 otherwise.
+int ChooseFile(HWND owner, char* fileName, uint32_t filterIndex, FileDialog kind);
+
+// Opens the user's database at path (which may be currentFileName) through a
+// fresh working copy, and shows it: caption, columns, rows, status bar. A
+// file that cannot be copied or is no database gives the message "Not a
+// Veldrana file" and leaves nothing open.
+void OpenDatabase(const char* path);
+
+// Copies the working copy over the user's file, asking for a file name first
+// when the database has none. 1 saved; 0 not saved: the user cancelled the
+// save dialog, or the copy failed (the user is told, and databaseChanged
+// stays set).
+int SaveDatabase();
+
+// Closes the open database, first asking whether to save unsaved changes.
+// 0 closed (or none was open); 1 the user cancelled, or the save failed: the
+// database stays open and the caller must not go on.
+int CloseDatabase();
+
+// Closes the open database without a question: keeps the widths of the list's
+// first three columns in the settings, empties the list and removes its
+// columns, closes the record form and the working copy, frees the labels.
+void ReleaseDatabase();

@@ -1,0 +1,315 @@
+// Open, save and close under Wine: the open and save dialogs answered from a
+// hook, the save question with each of its answers, rejected and missing
+// files, saves that fail, and the end of a Windows session.
+#include "store/text.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/folders.h"
+#include "app/settings.h"
+#include "platform/platform.h"
+#include "resources/resource.h"
+#include "store/database_file.h"
+#include "templates/file_commands.h"
+#include "tests/gui/program_test_util.h"
+#include "ui/main/main_window.h"
+
+using namespace programtest;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const std::vector<uint32_t> kTypes = {12, 9};
+const std::vector<std::vector<std::string>> kRows = {{"one", "1"}, {"two", "2"}};
+
+class FileCommandsTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    user = Path("user.vdr");
+    ASSERT_TRUE(MakeDatabase(user, kTypes, kRows, "Numbers"));
+    original = FileBytes(user);
+    ASSERT_EQ(Start(), StartResult::kStarted);
+  }
+  void TearDown() override {
+    platform::FailWritesAfter(-1);
+    ProgramTest::TearDown();
+  }
+
+  void OpenUserFile() {
+    CopyText(user.c_str(), currentFileName, sizeof currentFileName);
+    OpenDatabase(currentFileName);
+    ASSERT_NE(databaseFile.view, nullptr);
+  }
+  // A change in the working copy, as an edit makes it.
+  void Change(const char* text) {
+    CopyText(text, databaseFile.textValue, sizeof databaseFile.textValue);
+    ASSERT_GE(databaseFile.WriteField(0, 1), 0);
+    databaseChanged = 1;
+  }
+  void Command(int id) { SendMessageA(mainWindow, WM_COMMAND, id, 0); }
+
+  std::string user;
+  std::vector<uint8_t> original;
+};
+
+TEST_F(FileCommandsTest, OpenShowsTheOpenDialogAndOpensTheChosenFile) {
+  FileDialogAnswer dialog("Open", user);
+  Command(IDM_OPEN);
+  ASSERT_EQ(dialog.shown(), 1);
+  EXPECT_EQ(dialog.fileTypes, (Strings{"Veldrana Files", "All Files"}));
+  ASSERT_NE(databaseFile.view, nullptr);
+  EXPECT_STREQ(currentFileName, user.c_str());
+  EXPECT_STREQ(databaseFile.path, workingCopyPath);
+  EXPECT_EQ(FileBytes(workingCopyPath), original);
+  EXPECT_EQ(Caption(), "Numbers");
+  EXPECT_EQ(ColumnTexts(3), (Strings{"one", "two"}));
+  EXPECT_EQ(StatusText(), "2 Records in DB");
+  EXPECT_EQ(hasUserFile, 1u);
+  EXPECT_EQ(databaseChanged, 0u);
+  EXPECT_TRUE(FileItemsEnabled());
+}
+
+TEST_F(FileCommandsTest, CancellingTheOpenDialogLeavesNothingOpen) {
+  OpenUserFile();
+  FileDialogAnswer dialog("Open", "");
+  Command(CMD_OPEN);
+  ASSERT_EQ(dialog.shown(), 1);
+  // The dialog starts with the current file's name.
+  EXPECT_NE(dialog.startName.find("user"), std::string::npos) << dialog.startName;
+  EXPECT_EQ(databaseFile.view, nullptr);
+  EXPECT_EQ(RowCount(), 0);
+  EXPECT_TRUE(ColumnTitles().empty());
+}
+
+TEST_F(FileCommandsTest, AFileThatIsNoDatabaseIsRejected) {
+  OpenUserFile();
+  {
+    std::vector<uint8_t> text = {'h', 'e', 'l', 'l', 'o'};
+    testutil::WriteBytes(Path("notes.vdr"), text);
+  }
+  PromptAnswers prompts({IDOK});
+  FileDialogAnswer dialog("Open", Path("notes.vdr"));
+  Command(IDM_OPEN);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].line2, "Not a Veldrana file");
+  EXPECT_FALSE(prompts.seen[0].cancelShown);
+  EXPECT_EQ(databaseFile.view, nullptr);
+  EXPECT_EQ(hasUserFile, 0u);
+  EXPECT_EQ(StatusText(), "No File!");
+  EXPECT_EQ(RowCount(), 0);
+  EXPECT_TRUE(ColumnTitles().empty());
+  // Nothing is open, so nothing that needs a database is offered.
+  EXPECT_FALSE(FileItemsEnabled());
+}
+
+TEST_F(FileCommandsTest, AFileThatCannotBeCopiedIsRejectedAndNoOldWorkingCopyOpens) {
+  // The working copy of an earlier run lies in the data folder.
+  ASSERT_TRUE(CopyFileA(user.c_str(), workingCopyPath, FALSE));
+  struct Case {
+    const char* name;
+    std::function<HANDLE()> prepare;  // returns a handle to close afterwards, or null
+  };
+  const std::string locked = Path("locked.vdr");
+  ASSERT_TRUE(CopyFileA(user.c_str(), locked.c_str(), FALSE));
+  const Case cases[] = {
+      {"missing", [] { return HANDLE(nullptr); }},
+      {"locked", [&] {
+         return CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+       }},
+  };
+  for (const Case& c : cases) {
+    HANDLE hold = c.prepare();
+    const std::string path = std::string(c.name) == "missing" ? Path("no such.vdr") : locked;
+    PromptAnswers prompts({IDOK});
+    OpenDatabase(path.c_str());
+    if (hold) CloseHandle(hold);
+    ASSERT_EQ(prompts.seen.size(), 1u) << c.name;
+    EXPECT_EQ(prompts.seen[0].line2, "Not a Veldrana file") << c.name;
+    EXPECT_EQ(databaseFile.view, nullptr) << c.name;
+    EXPECT_EQ(RowCount(), 0) << c.name;
+    EXPECT_EQ(StatusText(), "No File!") << c.name;
+  }
+}
+
+TEST_F(FileCommandsTest, SaveCopiesTheWorkingCopyOverTheUsersFile) {
+  OpenUserFile();
+  Change("uno");
+  PromptAnswers prompts;
+  Command(CMD_SAVE);
+  EXPECT_EQ(databaseChanged, 0u);
+  const std::vector<uint8_t> saved = FileBytes(user);
+  EXPECT_NE(saved, original);
+  EXPECT_EQ(saved, FileBytes(workingCopyPath));
+  EXPECT_FALSE(FileExists(user + ".saving"));
+  // Save, then Close: no question.
+  Command(IDM_CLOSE);
+  EXPECT_TRUE(prompts.seen.empty());
+  EXPECT_EQ(databaseFile.view, nullptr);
+  // Without a database, Save and Close do nothing.
+  Command(IDM_SAVE);
+  Command(IDM_CLOSE);
+  EXPECT_TRUE(prompts.seen.empty());
+  EXPECT_EQ(FileBytes(user), saved);
+}
+
+// Close with unsaved changes, and each answer to the question.
+struct AnswerCase {
+  const char* name;
+  int button;
+  bool closes;
+  bool saves;
+};
+
+class SaveQuestionTest : public FileCommandsTest,
+                         public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(SaveQuestionTest, CloseAsksAndDoesWhatTheAnswerSays) {
+  const AnswerCase& c = GetParam();
+  OpenUserFile();
+  Change("uno");
+  const std::vector<uint8_t> changed = FileBytes(workingCopyPath);
+  PromptAnswers prompts({c.button});
+  Command(IDM_CLOSE);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].line2, "This Veldrana has been changed.");
+  EXPECT_EQ(prompts.seen[0].line3, "Save Current File Now?");
+  EXPECT_TRUE(prompts.seen[0].cancelShown);
+  EXPECT_TRUE(prompts.seen[0].thirdShown);
+  EXPECT_EQ(databaseFile.view == nullptr, c.closes);
+  EXPECT_EQ(FileBytes(user), c.saves ? changed : original);
+  if (c.closes) {
+    EXPECT_EQ(StatusText(), "No File!");
+    EXPECT_FALSE(FileItemsEnabled());
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(hasUserFile, 0u);
+  } else {
+    EXPECT_EQ(databaseChanged, 1u);
+    EXPECT_EQ(RowCount(), 2);
+    EXPECT_EQ(StatusText(), "2 Records in DB");
+    EXPECT_TRUE(FileItemsEnabled());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SaveQuestionTest,
+                         ::testing::Values(AnswerCase{"Save", IDOK, true, true},
+                                           AnswerCase{"Cancel", IDCANCEL, false, false},
+                                           AnswerCase{"Discard", IDC_PROMPT_THIRD, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileCommandsTest, ASaveThatCannotWriteSaysSoAndKeepsTheChanges) {
+  OpenUserFile();
+  Change("uno");
+  // The writes fail: the user's file must stay whole.
+  platform::FailWritesAfter(0);
+  {
+    PromptAnswers prompts({IDOK});
+    Command(CMD_SAVE);
+    ASSERT_EQ(prompts.seen.size(), 1u);
+    EXPECT_EQ(prompts.seen[0].line2, "The file could not be saved:");
+    EXPECT_EQ(prompts.seen[0].line3, user);
+  }
+  platform::FailWritesAfter(-1);
+  EXPECT_EQ(databaseChanged, 1u);
+  EXPECT_EQ(FileBytes(user), original);
+  EXPECT_FALSE(FileExists(user + ".saving"));
+
+  // The user's folder is gone: the save fails, and so does a close that
+  // wanted to save first.
+  ASSERT_TRUE(CreateDirectoryA(Path("gone").c_str(), nullptr));
+  const std::string inGone = Path("gone\\user.vdr");
+  ASSERT_TRUE(CopyFileA(user.c_str(), inGone.c_str(), FALSE));
+  CopyText(inGone.c_str(), currentFileName, sizeof currentFileName);
+  ASSERT_TRUE(DeleteFileA(inGone.c_str()));
+  ASSERT_TRUE(RemoveDirectoryA(Path("gone").c_str()));
+  {
+    PromptAnswers prompts({IDOK, IDOK});
+    Command(IDM_CLOSE);
+    ASSERT_EQ(prompts.seen.size(), 2u);
+    EXPECT_EQ(prompts.seen[0].line3, "Save Current File Now?");
+    EXPECT_EQ(prompts.seen[1].line2, "The file could not be saved:");
+  }
+  EXPECT_NE(databaseFile.view, nullptr);
+  EXPECT_EQ(databaseChanged, 1u);
+  EXPECT_EQ(RowCount(), 2);
+  EXPECT_TRUE(FileItemsEnabled());
+}
+
+TEST_F(FileCommandsTest, ADatabaseWithoutAFileAsksWhereToSave) {
+  OpenUserFile();
+  // As a database made by New: open, but no file of the user's yet.
+  hasUserFile = 0;
+  Change("uno");
+  const std::string target = Path("saved.vdr");
+  {
+    FileDialogAnswer cancel("Save As", "");
+    EXPECT_EQ(SaveDatabase(), 0);
+    ASSERT_EQ(cancel.shown(), 1);
+    // The long name is the suggested file name.
+    EXPECT_EQ(cancel.startName, "Numbers");
+  }
+  EXPECT_FALSE(FileExists(target));
+  EXPECT_EQ(databaseChanged, 1u);
+  {
+    FileDialogAnswer save("Save As", target);
+    EXPECT_EQ(SaveDatabase(), 1);
+    EXPECT_EQ(save.shown(), 1);
+  }
+  EXPECT_STREQ(currentFileName, target.c_str());
+  EXPECT_EQ(FileBytes(target), FileBytes(workingCopyPath));
+  EXPECT_EQ(hasUserFile, 1u);
+  EXPECT_EQ(databaseChanged, 0u);
+  // The database is open again on the working copy, with its change.
+  ASSERT_NE(databaseFile.view, nullptr);
+  EXPECT_STREQ(databaseFile.path, workingCopyPath);
+  ASSERT_GE(databaseFile.ReadField(0, 1), 0);
+  EXPECT_STREQ(databaseFile.textValue, "uno");
+  EXPECT_EQ(RowCount(), 2);
+}
+
+TEST_F(FileCommandsTest, TheEndOfTheSessionWaitsForAnUnsavedDatabase) {
+  OpenUserFile();
+  Change("uno");
+  {
+    PromptAnswers cancel({IDCANCEL});
+    EXPECT_EQ(SendMessageA(mainWindow, WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_EQ(cancel.seen.size(), 1u);
+  }
+  ASSERT_NE(mainWindow, nullptr);
+  EXPECT_NE(databaseFile.view, nullptr);
+  EXPECT_EQ(databaseChanged, 1u);
+
+  PromptAnswers save({IDOK});
+  EXPECT_EQ(SendMessageA(mainWindow, WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(save.seen.size(), 1u);
+  EXPECT_EQ(mainWindow, nullptr);
+  EXPECT_EQ(FileBytes(user), FileBytes(workingCopyPath));
+  // The loop ends and the settings are written.
+  EXPECT_EQ(RunMessageLoop(), 0);
+  EXPECT_EQ(FileBytes(Path("dVeldrana.dat")).size(), 1008u);
+}
+
+TEST_F(FileCommandsTest, ExitAndTheCloseBoxAskFirstAndMayBeCancelled) {
+  OpenUserFile();
+  Change("uno");
+  for (UINT message : {static_cast<UINT>(WM_COMMAND), static_cast<UINT>(WM_CLOSE)}) {
+    PromptAnswers cancel({IDCANCEL});
+    SendMessageA(mainWindow, message, message == WM_COMMAND ? IDM_EXIT : 0, 0);
+    EXPECT_EQ(cancel.seen.size(), 1u);
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_NE(databaseFile.view, nullptr);
+  }
+  PromptAnswers discard({IDC_PROMPT_THIRD});
+  SendMessageA(mainWindow, WM_COMMAND, IDM_EXIT, 0);
+  EXPECT_EQ(mainWindow, nullptr);
+  EXPECT_EQ(FileBytes(user), original);
+  EXPECT_EQ(RunMessageLoop(), 0);
+  EXPECT_EQ(FileBytes(Path("dVeldrana.dat")).size(), 1008u);
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// Veldrana.exe run as a process, the way the shell starts it: a copy of the
+// program with its templates in a scratch folder, a database on its command
+// line, WM_CLOSE to end it, and the files it leaves behind.
+#include "store/text.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "tests/store_test_util.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+
+struct FoundWindow {
+  DWORD process;
+  HWND window;
+};
+
+BOOL CALLBACK CheckWindow(HWND window, LPARAM parameter) {
+  auto* found = reinterpret_cast<FoundWindow*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[32] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (process == found->process && std::strcmp(name, "VDMain") == 0) {
+    found->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The VDMain window of a process, or null.
+HWND MainWindowOf(DWORD process) {
+  FoundWindow found = {process, nullptr};
+  EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&found));
+  return found.window;
+}
+
+std::string Text(HWND window) {
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = kTimeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+class ProgramProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A Veldrana already running in this Wine session would take every start.
+    if (HANDLE running = OpenMutexA(SYNCHRONIZE, FALSE, "Veldrana.exe")) {
+      CloseHandle(running);
+      GTEST_SKIP() << "another Veldrana.exe is running";
+    }
+    folder = dir.Path("");
+    if (folder.back() != '\\') folder += '\\';
+    for (const char* name : {"WELT13.xml", "Spare.xml"}) {
+      const std::string from = std::string(VELDRANA_SOURCE_DIR) + "/data/" + name;
+      ASSERT_TRUE(CopyFileA(from.c_str(), (folder + name).c_str(), FALSE)) << from;
+    }
+    ASSERT_TRUE(CopyFileA(VELDRANA_EXE, (folder + "Veldrana.exe").c_str(), FALSE));
+  }
+  void TearDown() override {
+    for (PROCESS_INFORMATION& p : started) {
+      if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(p.hProcess, 1);
+      CloseHandle(p.hProcess);
+      CloseHandle(p.hThread);
+    }
+  }
+
+  // Starts the program with this command line from this folder.
+  PROCESS_INFORMATION Launch(const std::string& program, const std::string& arguments,
+                             const std::string& currentFolder) {
+    std::string line = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    EXPECT_TRUE(CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               currentFolder.c_str(), &startup, &process))
+        << line;
+    started.push_back(process);
+    return process;
+  }
+
+  // The database of three records the process tests open.
+  std::string MakeFruit(const std::string& path) {
+    testutil::Db db;
+    EXPECT_TRUE(testutil::CreateDatabase(*db, path, {12}));
+    EXPECT_TRUE(testutil::OpenDatabase(*db, path));
+    for (const char* fruit : {"pear", "apple", "Banana"})
+      testutil::SetText(*db, db->AddRecord(), 1, fruit);
+    db->SetLongName("Fruit");
+    db->Close();
+    return path;
+  }
+
+  // Ends the program with WM_CLOSE and waits for it.
+  void Close(const PROCESS_INFORMATION& process, HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, kTimeoutMs), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+  }
+
+  testutil::ScratchDir dir;
+  std::string folder;
+  std::vector<PROCESS_INFORMATION> started;
+};
+
+Settings ReadSettingsFile(const std::string& path) {
+  Settings read = {};
+  const std::vector<uint8_t> bytes = testutil::ReadBytes(path);
+  EXPECT_EQ(bytes.size(), 1008u) << path;
+  if (bytes.size() != 1008) return read;
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "DATA0900");
+  std::memcpy(&read, bytes.data() + 8, sizeof read);
+  return read;
+}
+
+TEST_F(ProgramProcessTest, OpensItsCommandLineDatabaseAndKeepsItsSettings) {
+  CreateDirectoryA((folder + "My Data").c_str(), nullptr);
+  const std::string database = MakeFruit(folder + "My Data\\Fruit basket.vdr");
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + database + "\"", folder);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    window = MainWindowOf(process.dwProcessId);
+    return window && Text(window) == "Fruit";
+  })) << "the database did not open";
+  HWND list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  // A width the user drags is kept when the program ends.
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, 120);
+  Close(process, window);
+
+  const Settings written = ReadSettingsFile(folder + "dVeldrana.dat");
+  EXPECT_EQ(written.indexColumnWidth, 120u);
+  EXPECT_EQ(written.recordColumnWidth, 50u);
+  EXPECT_EQ(written.recStatColumnWidth, 50u);
+  EXPECT_EQ(written.rowHeight, 20u);
+  EXPECT_EQ(written.mainPlacement.showCommand, 1u);
+  EXPECT_EQ(written.mainPlacement.normalLeft, 100);
+  EXPECT_EQ(written.mainPlacement.normalTop, 100);
+  EXPECT_EQ(written.mainPlacement.normalRight, 620);
+  EXPECT_EQ(written.mainPlacement.normalBottom, 500);
+  EXPECT_EQ(written.formPlacement.normalLeft, 100);
+  // The working copy stays in the data folder; the user's file is untouched.
+  EXPECT_EQ(testutil::ReadBytes(folder + "Temp.dat"), testutil::ReadBytes(database));
+
+  // The next start opens at the place and with the widths of the last.
+  PROCESS_INFORMATION again = Launch(folder + "Veldrana.exe", "\"" + database + "\"", folder);
+  ASSERT_TRUE(WaitFor([&] {
+    window = MainWindowOf(again.dwProcessId);
+    return window && Text(window) == "Fruit";
+  }));
+  list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
+  EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 120);
+  Close(again, window);
+}
+
+TEST_F(ProgramProcessTest, ASecondInstanceEndsSilently) {
+  const std::string database = MakeFruit(folder + "fruit.vdr");
+  PROCESS_INFORMATION first = Launch(folder + "Veldrana.exe", "", folder);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(first.dwProcessId)) != nullptr; }));
+  PROCESS_INFORMATION second = Launch(folder + "Veldrana.exe", "\"" + database + "\"", folder);
+  ASSERT_EQ(WaitForSingleObject(second.hProcess, kTimeoutMs), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(second.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  // The first is not told: it still shows no database.
+  Sleep(300);
+  EXPECT_EQ(Text(window), "Veldrana 0.93");
+  Close(first, window);
+}
+
+TEST_F(ProgramProcessTest, AnInstalledCopyKeepsItsSettingsInTheUsersFolder) {
+  char appData[MAX_PATH] = "";
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE));
+  const std::string userFolder = std::string(appData) + "\\Morvel\\Veldrana\\";
+  const std::string settingsFile = userFolder + "dVeldrana.dat";
+  DeleteFileA(settingsFile.c_str());
+  testutil::WriteBytes(folder + "DefSet.txt", {'x'});
+
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "", folder);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) != nullptr; }));
+  Close(process, window);
+  ReadSettingsFile(settingsFile);
+  EXPECT_EQ(GetFileAttributesA((folder + "dVeldrana.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(settingsFile.c_str());
+}
+
+TEST_F(ProgramProcessTest, AProgramFileOfAnotherNameKeepsItsSettingsInTheCurrentFolder) {
+  ASSERT_TRUE(MoveFileA((folder + "Veldrana.exe").c_str(), (folder + "Other.exe").c_str()));
+  const std::string current = folder + "current\\";
+  ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
+  PROCESS_INFORMATION process = Launch(folder + "Other.exe", "", current);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) != nullptr; }));
+  Close(process, window);
+  // "Veldrana.exe" is not found, so the folders are empty and paths are
+  // relative to the current folder.
+  ReadSettingsFile(current + "dVeldrana.dat");
+  EXPECT_EQ(GetFileAttributesA((folder + "dVeldrana.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace

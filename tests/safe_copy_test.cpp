@@ -1,0 +1,77 @@
+// Saving over the user's file: the file is either replaced whole or left as
+// it was, and no side file is left behind.
+#include "templates/safe_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/platform.h"
+#include "tests/store_test_util.h"
+
+using testutil::ReadBytes;
+using testutil::ScratchDir;
+using testutil::WriteBytes;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+class SafeCopy : public ::testing::Test {
+ protected:
+  void TearDown() override { platform::FailWritesAfter(-1); }
+  ScratchDir dir;
+};
+
+TEST_F(SafeCopy, ReplacesTheTargetWhole) {
+  const std::string from = dir.Path("Temp.dat"), to = dir.Path("user.vdr");
+  WriteBytes(from, Bytes("new contents, longer than the old"));
+  WriteBytes(to, Bytes("old"));
+  ASSERT_TRUE(CopyFileSafely(from.c_str(), to.c_str()));
+  EXPECT_EQ(ReadBytes(to), Bytes("new contents, longer than the old"));
+  EXPECT_EQ(ReadBytes(from), Bytes("new contents, longer than the old"));
+  EXPECT_FALSE(platform::FileExists((to + ".saving").c_str()));
+}
+
+TEST_F(SafeCopy, MakesATargetThatDidNotExist) {
+  const std::string from = dir.Path("Temp.dat"), to = dir.Path("fresh.vdr");
+  WriteBytes(from, Bytes("data"));
+  ASSERT_TRUE(CopyFileSafely(from.c_str(), to.c_str()));
+  EXPECT_EQ(ReadBytes(to), Bytes("data"));
+}
+
+TEST_F(SafeCopy, AFailedWriteLeavesTheTargetAsItWas) {
+  const std::string from = dir.Path("Temp.dat"), to = dir.Path("user.vdr");
+  WriteBytes(from, Bytes("new"));
+  WriteBytes(to, Bytes("old and precious"));
+  platform::FailWritesAfter(0);
+  EXPECT_FALSE(CopyFileSafely(from.c_str(), to.c_str()));
+  platform::FailWritesAfter(-1);
+  EXPECT_EQ(ReadBytes(to), Bytes("old and precious"));
+  EXPECT_FALSE(platform::FileExists((to + ".saving").c_str()));
+}
+
+TEST_F(SafeCopy, AMissingSourceOrFolderFailsWithoutTouchingAnything) {
+  const std::string to = dir.Path("user.vdr");
+  WriteBytes(to, Bytes("old"));
+  EXPECT_FALSE(CopyFileSafely(dir.Path("no such file").c_str(), to.c_str()));
+  EXPECT_EQ(ReadBytes(to), Bytes("old"));
+  EXPECT_FALSE(platform::FileExists((to + ".saving").c_str()));
+
+  WriteBytes(dir.Path("Temp.dat"), Bytes("new"));
+  const std::string gone = dir.Path("gone") + "/user.vdr";
+  EXPECT_FALSE(CopyFileSafely(dir.Path("Temp.dat").c_str(), gone.c_str()));
+}
+
+TEST_F(SafeCopy, SideFileNameMustFit) {
+  char side[32];
+  EXPECT_TRUE(SideFilePath("C:\\a\\b.vdr", side, sizeof side));
+  EXPECT_STREQ(side, "C:\\a\\b.vdr.saving");
+  const std::string longName(30, 'n');
+  EXPECT_FALSE(SideFilePath(longName.c_str(), side, sizeof side));
+  EXPECT_STREQ(side, "");
+  EXPECT_FALSE(SideFilePath("", side, sizeof side));
+  EXPECT_FALSE(CopyFileSafely("a", ""));
+}
+
+}  // namespace
