@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/folders.h"
+#include "app/options.h"
 #include "app/placement_win32.h"
 #include "app/settings.h"
 #include "resources/resource.h"
@@ -621,6 +622,34 @@ TEST_F(MainWindowTest, DoubleClickAndEditPickTheFocusedRow) {
   click.hdr.code = NM_DBLCLK;
   SendMessageA(mainWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
   EXPECT_EQ(currentSlot, 1);
+}
+
+Strings shellOpened;
+void RecordShellOpen(const char* target) { shellOpened.push_back(target); }
+
+TEST_F(MainWindowTest, F1AndHelpOpenTheHelpPageOncePerPress) {
+  ASSERT_EQ(Start(), StartResult::kStarted);
+  shellOpened.clear();
+  auto* previous = shellOpenHandler;
+  shellOpenHandler = RecordShellOpen;
+  PostKeyMessage(recordList, WM_KEYDOWN, VK_F1);
+  PostKeyMessage(recordList, WM_KEYUP, VK_F1);
+  Pump(200);
+  EXPECT_EQ(shellOpened, Strings{Folder() + "ReadMe.htm"});
+  SendMessageA(mainWindow, WM_COMMAND, IDM_HELP, 0);
+  SendMessageA(mainWindow, WM_COMMAND, CMD_HELP, 0);
+  shellOpenHandler = previous;
+  EXPECT_EQ(shellOpened.size(), 3u);
+}
+
+TEST_F(MainWindowTest, AboutAndOptionsOpenFromTheMenu) {
+  ASSERT_EQ(Start(), StartResult::kStarted);
+  ButtonAnswer about("About Veldrana", IDOK);
+  ButtonAnswer options("Veldrana Options", IDCANCEL);
+  SendMessageA(mainWindow, WM_COMMAND, IDM_ABOUT, 0);
+  SendMessageA(mainWindow, WM_COMMAND, IDM_OPTIONS, 0);
+  EXPECT_EQ(about.shown, 1);
+  EXPECT_EQ(options.shown, 1);
 }
 
 // The right-click menu, read when it is about to show and then dismissed.

@@ -201,6 +201,11 @@ void PromptAnswers::Respond(HWND dialog) {
   guitest::PostCommand(dialog, button);
 }
 
+void ButtonAnswer::Respond(HWND dialog) {
+  ++shown;
+  guitest::PostCommand(dialog, button_);
+}
+
 namespace {
 
 // The boxes of the system's file dialogs.

@@ -82,6 +82,17 @@ class PromptAnswers : public DialogResponder {
   std::vector<int> buttons_;
 };
 
+// Any dialog with this caption, closed with this button; counts them.
+class ButtonAnswer : public DialogResponder {
+ public:
+  ButtonAnswer(const char* caption, int button) : DialogResponder(caption), button_(button) {}
+  void Respond(HWND dialog) override;
+  int shown = 0;
+
+ private:
+  int button_;
+};
+
 // A file dialog ("Open" or "Save As") answered with a file name, or
 // cancelled when the name is empty. Records the dialog's file types and the
 // name it started with, once the dialog has filled them in.
