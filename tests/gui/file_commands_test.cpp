@@ -84,6 +84,9 @@ TEST_F(FileCommandsTest, CancellingTheOpenDialogLeavesNothingOpen) {
   EXPECT_EQ(databaseFile.view, nullptr);
   EXPECT_EQ(RowCount(), 0);
   EXPECT_TRUE(ColumnTitles().empty());
+  // And the window says so.
+  EXPECT_EQ(StatusText(), "No File!");
+  EXPECT_FALSE(FileItemsEnabled());
 }
 
 TEST_F(FileCommandsTest, AFileThatIsNoDatabaseIsRejected) {

@@ -18,17 +18,25 @@ namespace {
 
 bool DatabaseOpen() { return databaseFile.view != nullptr; }
 
-void CloseCommand() {
-  if (CloseDatabase() != 0) return;
+// The window as it is without a database.
+void ShowNoDatabase() {
   SetFileItemsEnabled(false);
   // The band loses the file and template names.
   InvalidateRect(mainWindow, nullptr, FALSE);
   UpdateStatusBar();
 }
 
+void CloseCommand() {
+  if (CloseDatabase() != 0) return;
+  ShowNoDatabase();
+}
+
 void OpenCommand(HWND window) {
   if (CloseDatabase() != 0) return;
-  if (ChooseFile(window, currentFileName, 0, FileDialog::kOpen) == 1) OpenDatabase(currentFileName);
+  if (ChooseFile(window, currentFileName, 0, FileDialog::kOpen) == 1)
+    OpenDatabase(currentFileName);
+  else
+    ShowNoDatabase();  // the database before was closed all the same
 }
 
 void EditCommand() {
