@@ -31,6 +31,22 @@ int32_t DatabaseFile::AddRecord() {
   return slot;
 }
 
+// Allocation may compact the records before it shrinks the file, moving the
+// source; compaction keeps the order of the active records, so the source is
+// found again by its record number, one further on when the new record took a
+// slot in front of it.
+int32_t DatabaseFile::DuplicateRecord(int32_t sourceSlot) {
+  const int32_t sourceNumber = RecordNumberOf(sourceSlot);
+  if (sourceNumber < 0) return -1;
+  const int32_t target = AllocateSlot();
+  if (target < 0) return -1;
+  const int32_t targetNumber = RecordNumberOf(target);
+  const int32_t source =
+      SlotOfRecordNumber(static_cast<uint32_t>(targetNumber <= sourceNumber ? sourceNumber + 1 : sourceNumber));
+  if (source < 0 || !CopySlot(source, target)) return -1;
+  return target;
+}
+
 int DatabaseFile::OpenStream() {
   if (view != nullptr || fileHandle != platform::kNoFile) return 0;
   fileHandle = platform::OpenExisting(path, writable != 0);

@@ -77,6 +77,9 @@ struct DatabaseFile {
   // Allocation, resizing and compaction.
   int32_t AllocateSlot();
   int32_t AddRecord();
+  // A copy of the active record in sourceSlot in a newly allocated slot; the
+  // new slot, or -1.
+  int32_t DuplicateRecord(int32_t sourceSlot);
   int ResizeIfNeeded();
   int OpenStream();
   int32_t Compact();

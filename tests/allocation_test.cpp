@@ -390,3 +390,44 @@ TEST(Allocation, MatchesTheDescribedStepsUnderRandomAddsAndDeletes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copy duplicates the record the user chose, even when the allocation
+// compacts the records and moves it, or reuses a free slot in front of it.
+TEST(Allocation, DuplicateFollowsTheSourceRecord) {
+  ScratchDir dir;
+  Db db;
+  ASSERT_TRUE(CreateAndOpen(*db, dir.Path("dup.vdr"), {12}));
+  // 120 slots, 60 active records scattered over every other slot: the next
+  // allocation compacts them (record 40 moves from slot 78 to 39) and shrinks.
+  std::vector<uint32_t> statuses(120, kRecDeleted);
+  for (size_t s = 0; s < 120; s += 2) statuses[s] = kRecActive;
+  SetStatuses(*db, statuses);
+  for (int32_t s = 0; s < 120; s += 2) SetText(*db, s, 1, "record " + std::to_string(s / 2 + 1));
+  const int32_t copy = db->DuplicateRecord(78);
+  ASSERT_EQ(copy, 60);
+  EXPECT_EQ(db->slotCount, 98u);
+  EXPECT_EQ(GetText(*db, copy, 1), "record 40");
+  EXPECT_EQ(GetText(*db, 39, 1), "record 40");
+
+  // A deleted slot in front of the source is reused (the file grows, nothing
+  // moves): record numbers after it shift by one, and the copy still takes
+  // the chosen record.
+  Db small;
+  ASSERT_TRUE(CreateAndOpen(*small, dir.Path("front.vdr"), {12}));
+  std::vector<uint32_t> front(20, kRecEmpty);
+  for (size_t s = 0; s < 15; ++s) front[s] = s == 3 ? kRecDeleted : kRecActive;
+  SetStatuses(*small, front);
+  for (int32_t s = 0; s < 15; ++s) SetText(*small, s, 1, "row " + std::to_string(s));
+  const int32_t again = small->DuplicateRecord(10);
+  EXPECT_EQ(again, 3);
+  EXPECT_EQ(small->slotCount, 30u);
+  EXPECT_EQ(GetText(*small, again, 1), "row 10");
+  EXPECT_EQ(GetText(*small, 10, 1), "row 10");
+  EXPECT_EQ(small->DuplicateRecord(200), -1);  // no such slot
+  small->SetRecStat(7, kRecDeleted);
+  EXPECT_EQ(small->DuplicateRecord(7), -1);  // not an active record
+}
+
+}  // namespace

@@ -167,14 +167,7 @@ int CommandAdd(int, char** argv) {
   return PrintNumber(slot);
 }
 
-// copy FILE RECNO
-//
-// The allocation may compact the records (moving them toward slot 0 in their
-// order) and may reuse a free slot in front of the source, so the source's
-// slot from before the allocation can name another record afterwards. Record
-// numbers survive compaction, and the new record shifts the source's number
-// by one exactly when it lands in front of it: so the source is found again
-// by its number after the allocation, and copied whole with CopySlot.
+// copy FILE RECNO: the store follows the record should the allocation move it.
 int CommandCopy(int, char** argv) {
   uint32_t recordNumber = 0;
   if (!ParseNumberArgument(argv[1], "record number", &recordNumber)) return kExitUsage;
@@ -182,13 +175,8 @@ int CommandCopy(int, char** argv) {
   if (!edit.Begin(argv[0])) return kExitFailed;
   int32_t source = 0;
   if (!FindRecord(recordNumber, &source)) return kExitFailed;
-  const int32_t target = db.AllocateSlot();
-  if (target < 0) return Fail("No free slot");
-  const int32_t targetNumber = db.RecordNumberOf(target);
-  const uint32_t sourceNumber =
-      static_cast<uint32_t>(targetNumber) <= recordNumber ? recordNumber + 1 : recordNumber;
-  source = db.SlotOfRecordNumber(sourceNumber);
-  if (source < 0 || db.CopySlot(source, target) != 1) return Fail("Cannot copy the record");
+  const int32_t target = db.DuplicateRecord(source);
+  if (target < 0) return Fail("Cannot copy the record");
   if (edit.Commit() != kExitOk) return kExitFailed;
   return PrintNumber(target);
 }
