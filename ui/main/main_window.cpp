@@ -22,6 +22,7 @@ HWND recordList;
 uint32_t clientWidth;
 uint32_t clientHeight;
 bool sortInProgress;
+uint32_t sortField;
 
 namespace {
 
@@ -159,14 +160,7 @@ void OnDropFiles(HDROP drop) {
 
 // A click on a field's column header sorts the database by that field.
 void OnColumnClick(int column) {
-  if (sortInProgress) return;
-  sortInProgress = true;
-  if (column >= 3 && databaseFile.SortByField(static_cast<uint32_t>(column - 2)) == 1) {
-    databaseChanged = 1;
-    SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-    RebuildRecordList();
-  }
-  sortInProgress = false;
+  if (column >= 3) SortRecords(static_cast<uint32_t>(column - 2));
 }
 
 }  // namespace
@@ -244,6 +238,18 @@ int32_t FocusedRecordSlot() {
   item.cchTextMax = sizeof text;
   SendMessageA(recordList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
   return static_cast<int32_t>(TextToNumber(text));
+}
+
+void SortRecords(uint32_t field) {
+  if (sortInProgress) return;
+  sortInProgress = true;
+  if (field >= 1 && field <= databaseFile.fieldCount) sortField = field;
+  if (databaseFile.SortByField(field) == 1) {
+    databaseChanged = 1;
+    SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+    RebuildRecordList();
+  }
+  sortInProgress = false;
 }
 
 void ShowPopupMenu(HWND owner, PopupVariant variant) {

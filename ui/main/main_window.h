@@ -15,6 +15,9 @@ extern HWND recordList;  // control id kRecordListId
 extern uint32_t clientWidth;   // the client size from the last WM_SIZE
 extern uint32_t clientHeight;
 extern bool sortInProgress;  // set while a sort from a header click runs
+// The field (from 1) the last header click or Sort command sorted by; 0
+// before the first.
+extern uint32_t sortField;
 
 constexpr int kRecordListId = 0;
 constexpr int kToolbarId = 1;
@@ -42,6 +45,10 @@ void UpdateStatusBar();
 void SetFileItemsEnabled(bool enable);
 // The slot of the list's focused row, or -1 when no row has the focus.
 int32_t FocusedRecordSlot();
+// Sorts the database by a field (from 1) as a click on its column header
+// does, and remembers the field in sortField; when the order changed, the
+// database is marked changed and the list rebuilt. Nothing while a sort runs.
+void SortRecords(uint32_t field);
 
 enum class PopupVariant { kMain, kForm };
 // The right-click menu at the cursor; its command goes to owner.

@@ -1,0 +1,516 @@
+// The main window's commands under Wine, sent as the menu, the toolbar, the
+// keyboard filter and the right-click menu send them, with every prompt shown
+// for real and answered from the CBT hook: the guards, Add, Copy (also of a
+// record that the allocation moves), Name, Search, Goto, Delete, Export,
+// Sort, and View > Next and Previous.
+#include "store/text.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/folders.h"
+#include "resources/resource.h"
+#include "store/database_file.h"
+#include "templates/csv_export.h"
+#include "templates/file_commands.h"
+#include "tests/gui/program_test_util.h"
+#include "ui/dialogs/prompt_dialog.h"
+#include "ui/form/record_form.h"
+#include "ui/main/main_commands.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
+
+using namespace programtest;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+constexpr uint32_t kText = 12;     // text of 64
+constexpr uint32_t kNumber32 = 9;  // number of 32 bits
+
+// Field 1 and field 2 sort these three records in different orders.
+const std::vector<uint32_t> kTypes = {kText, kNumber32};
+const std::vector<std::vector<std::string>> kRows = {{"pear", "1"}, {"apple", "3"}, {"Banana", "2"}};
+
+// One answer to a prompt: the button, the text to type first (none: leave
+// the edit as it is), and something to do while the prompt is open.
+struct Answer {
+  int button;
+  const char* type = nullptr;
+};
+
+// What a prompt showed: its lines, and the text its edit started with.
+struct Shown {
+  std::string line1, line2, line3, edit;
+  bool editShown = false, cancelShown = false;
+};
+
+// Answers the prompts ("Veldrana 1.0") from a queue; a prompt beyond the
+// queue is cancelled and counted in unexpected.
+class Prompts : public DialogResponder {
+ public:
+  explicit Prompts(std::vector<Answer> answers = {})
+      : DialogResponder("Veldrana 1.0"), answers_(std::move(answers)) {}
+  void Respond(HWND dialog) override {
+    Shown shown;
+    auto line = [dialog](int id) {
+      return guitest::ItemShown(dialog, id) ? guitest::ItemText(dialog, id) : std::string();
+    };
+    shown.line1 = line(IDC_PROMPT_LINE1);
+    shown.line2 = line(IDC_PROMPT_LINE2);
+    shown.line3 = line(IDC_PROMPT_LINE3);
+    shown.editShown = guitest::ItemShown(dialog, IDC_PROMPT_EDIT);
+    shown.edit = guitest::ItemText(dialog, IDC_PROMPT_EDIT);
+    shown.cancelShown = guitest::ItemShown(dialog, IDCANCEL);
+    seen.push_back(shown);
+    if (answers_.empty()) {
+      ++unexpected;
+      guitest::PostCommand(dialog, IDCANCEL);
+      return;
+    }
+    const Answer answer = answers_.front();
+    answers_.erase(answers_.begin());
+    if (answer.type) SetDlgItemTextA(dialog, IDC_PROMPT_EDIT, answer.type);
+    guitest::PostCommand(dialog, answer.button);
+  }
+  std::vector<Shown> seen;
+  int unexpected = 0;
+
+ private:
+  std::vector<Answer> answers_;
+};
+
+class MainCommandsTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    sortField = 0;
+    gotoText[0] = 0;
+  }
+  // A database of these rows, opened from the command line.
+  void StartOn(const std::vector<std::vector<std::string>>& rows, const char* longName = "Fruit") {
+    ASSERT_TRUE(MakeDatabase(Path("fruit.vdr"), kTypes, rows, longName));
+    ASSERT_EQ(Start("Veldrana.exe \"" + Path("fruit.vdr") + "\""), StartResult::kStarted);
+    ASSERT_TRUE(PumpUntil([] { return databaseFile.view != nullptr; }));
+  }
+  void Command(int id) { SendMessageA(mainWindow, WM_COMMAND, id, 0); }
+  // A key pressed (with Ctrl when asked) and handled by the program's loop.
+  void PressKey(UINT key, bool ctrl = false) {
+    if (ctrl) PostKeyMessage(recordList, WM_KEYDOWN, VK_CONTROL);
+    PostKeyMessage(recordList, WM_KEYDOWN, key);
+    PostKeyMessage(recordList, WM_KEYUP, key);
+    if (ctrl) PostKeyMessage(recordList, WM_KEYUP, VK_CONTROL);
+    Pump(150);
+  }
+  // The slot of the last row, as the list shows it.
+  int32_t LastRowSlot() { return static_cast<int32_t>(TextToNumber(Cell(RowCount() - 1, 0).c_str())); }
+  // The status bar as it reads with the form closed or open.
+  std::string ExpectedStatus() {
+    const std::string count = std::to_string(databaseFile.activeCount);
+    if (recordForm == nullptr) return count + " Records in DB";
+    return "Record " + std::to_string(currentRecordNumber) + " of " + count;
+  }
+};
+
+// Every command that needs a database does nothing without one, and asks
+// nothing.
+TEST_F(MainCommandsTest, WithoutADatabaseTheCommandsDoNothing) {
+  ASSERT_EQ(Start(), StartResult::kStarted);
+  const int ids[] = {CMD_SAVE, IDM_SAVE,   IDM_CLOSE,  CMD_ADD,      IDM_ADD,  CMD_COPY,
+                     IDM_COPY, IDM_NAME,   CMD_SEARCH, CMD_GOTO,     IDM_GOTO, CMD_DELETE,
+                     IDM_DELETE, IDM_EDIT, IDM_NEXT,   IDM_PREVIOUS, IDM_SORT};
+  Prompts prompts;
+  currentSlot = -7;
+  for (int id : ids) {
+    Command(id);
+    EXPECT_TRUE(prompts.seen.empty()) << id;
+    EXPECT_EQ(databaseFile.view, nullptr) << id;
+    EXPECT_EQ(currentSlot, -7) << id;
+    EXPECT_EQ(databaseChanged, 0u) << id;
+  }
+  EXPECT_EQ(StatusText(), "No File!");
+}
+
+// With one record, the commands that need two do nothing; Add and Copy work.
+TEST_F(MainCommandsTest, WithOneRecordOnlyAddAndCopyWork) {
+  StartOn({{"only", "5"}});
+  FocusRow(0);
+  Prompts prompts;
+  currentSlot = -7;
+  for (int id : {CMD_SEARCH, CMD_GOTO, IDM_GOTO, CMD_DELETE, IDM_DELETE, IDM_EDIT, IDM_NEXT,
+                 IDM_PREVIOUS, IDM_SORT}) {
+    Command(id);
+    EXPECT_TRUE(prompts.seen.empty()) << id;
+    EXPECT_EQ(currentSlot, -7) << id;
+    EXPECT_EQ(RowCount(), 1) << id;
+  }
+  PressKey(VK_F3);
+  PressKey(VK_DELETE, true);
+  EXPECT_TRUE(prompts.seen.empty());
+  EXPECT_EQ(databaseChanged, 0u);
+
+  Command(CMD_COPY);
+  ASSERT_EQ(RowCount(), 2);
+  EXPECT_EQ(Cell(1, 3), "only");
+  EXPECT_EQ(currentSlot, 1);
+  Command(CMD_ADD);
+  EXPECT_EQ(RowCount(), 3);
+  EXPECT_EQ(currentSlot, 2);
+  EXPECT_EQ(databaseChanged, 1u);
+  EXPECT_TRUE(prompts.seen.empty());
+}
+
+// Add from the toolbar, the menu and Ctrl+N: a new empty record, shown.
+TEST_F(MainCommandsTest, AddMakesAnEmptyRecordAndShowsIt) {
+  StartOn(kRows);
+  struct Source {
+    const char* name;
+    std::function<void()> send;
+  };
+  const Source sources[] = {
+      {"toolbar", [this] { Command(CMD_ADD); }},
+      {"menu", [this] { Command(IDM_ADD); }},
+      {"Ctrl+N", [this] { PressKey('N', true); }},
+  };
+  int rows = 3;
+  for (const Source& source : sources) {
+    SCOPED_TRACE(source.name);
+    databaseChanged = 0;
+    source.send();
+    ASSERT_EQ(RowCount(), ++rows);
+    EXPECT_EQ(Cell(rows - 1, 1), std::to_string(rows));
+    EXPECT_EQ(Cell(rows - 1, 3), "");
+    EXPECT_EQ(Cell(rows - 1, 4), "0");
+    EXPECT_EQ(currentSlot, LastRowSlot());
+    EXPECT_EQ(currentRecordNumber, rows);
+    EXPECT_EQ(databaseChanged, 1u);
+    EXPECT_EQ(StatusText(), ExpectedStatus());
+  }
+}
+
+TEST_F(MainCommandsTest, CopyDuplicatesTheFocusedRecord) {
+  StartOn(kRows);
+  // No focused row: nothing.
+  Command(CMD_COPY);
+  EXPECT_EQ(RowCount(), 3);
+  EXPECT_EQ(databaseChanged, 0u);
+
+  FocusRow(1);
+  Command(IDM_COPY);
+  ASSERT_EQ(RowCount(), 4);
+  EXPECT_EQ(Cell(3, 3), "apple");
+  EXPECT_EQ(Cell(3, 4), "3");
+  EXPECT_EQ(currentSlot, LastRowSlot());
+  EXPECT_EQ(currentRecordNumber, 4);
+  EXPECT_EQ(databaseChanged, 1u);
+  EXPECT_EQ(StatusText(), ExpectedStatus());
+  // The original is unchanged.
+  EXPECT_EQ(ColumnTexts(3), (Strings{"pear", "apple", "Banana", "apple"}));
+}
+
+// 120 slots with 60 records in every other slot: the allocation for the copy
+// compacts them first, so the chosen record moves from slot 78 to slot 39
+// before it is copied. The copy is still of the record the user chose.
+TEST_F(MainCommandsTest, CopyFollowsARecordThatTheAllocationMoves) {
+  {
+    testutil::Db db;
+    ASSERT_TRUE(testutil::CreateAndOpen(*db, Path("spread.vdr"), kTypes));
+    std::vector<uint32_t> statuses(120, kRecDeleted);
+    for (size_t s = 0; s < 120; s += 2) statuses[s] = kRecActive;
+    testutil::SetStatuses(*db, statuses);
+    for (int32_t s = 0; s < 120; s += 2)
+      testutil::SetText(*db, s, 1, "record " + std::to_string(s / 2 + 1));
+    db->Close();
+  }
+  ASSERT_EQ(Start("Veldrana.exe \"" + Path("spread.vdr") + "\""), StartResult::kStarted);
+  ASSERT_TRUE(PumpUntil([] { return databaseFile.view != nullptr; }));
+  ASSERT_EQ(RowCount(), 60);
+  FocusRow(39);
+  ASSERT_EQ(FocusedRecordSlot(), 78);
+  Command(CMD_COPY);
+  ASSERT_EQ(RowCount(), 61);
+  // The records were packed into slots 0 to 59, and the copy went after them.
+  EXPECT_EQ(Cell(39, 0), "39");
+  EXPECT_EQ(Cell(39, 3), "record 40");
+  EXPECT_EQ(Cell(60, 0), "60");
+  EXPECT_EQ(Cell(60, 3), "record 40");
+  EXPECT_EQ(currentSlot, 60);
+  EXPECT_EQ(currentRecordNumber, 61);
+}
+
+TEST_F(MainCommandsTest, NameRenamesTheDatabase) {
+  StartOn(kRows, "Fruit");
+  {
+    Prompts cancel({{IDCANCEL, "Never"}});
+    Command(IDM_NAME);
+    ASSERT_EQ(cancel.seen.size(), 1u);
+    EXPECT_EQ(cancel.seen[0].line1, "Database Name");
+    EXPECT_EQ(cancel.seen[0].edit, "Fruit");
+  }
+  EXPECT_EQ(Caption(), "Fruit");
+  EXPECT_EQ(databaseChanged, 0u);
+
+  {
+    Prompts rename({{IDOK, "Vegetables"}});
+    Command(IDM_NAME);
+    ASSERT_EQ(rename.seen.size(), 1u);
+  }
+  EXPECT_EQ(Caption(), "Vegetables");
+  ASSERT_EQ(databaseFile.ReadLongName(), 1);
+  EXPECT_STREQ(databaseFile.textValue, "Vegetables");
+  EXPECT_EQ(databaseChanged, 1u);
+
+  {
+    // An empty name empties the caption; the next prompt starts empty.
+    Prompts empty({{IDOK, ""}, {IDCANCEL}});
+    Command(IDM_NAME);
+    EXPECT_EQ(Caption(), "");
+    Command(IDM_NAME);
+    ASSERT_EQ(empty.seen.size(), 2u);
+    EXPECT_EQ(empty.seen[1].edit, "");
+  }
+  // Renaming alone is a change: closing asks to save.
+  Prompts question({Answer{IDC_PROMPT_THIRD}});
+  Command(IDM_CLOSE);
+  ASSERT_EQ(question.seen.size(), 1u);
+  EXPECT_EQ(question.seen[0].line2, "This Veldrana has been changed.");
+}
+
+TEST_F(MainCommandsTest, SearchFindsTheFirstMatchOrSaysThereIsNone) {
+  const std::string thirty = "abcdefghijklmnopqrstuvwxyz0123";
+  StartOn({{"pear", "1"}, {"apple", "3"}, {thirty + " and more", "2"}});
+  struct Case {
+    const char* name;
+    Answer answer;
+    int32_t slot;         // currentSlot afterwards
+    const char* message;  // the message shown after the prompt, or null
+    std::string searchText;
+  };
+  const std::string forty = thirty + "XXXXXXXXXX";
+  const Case cases[] = {
+      {"case does not matter", {IDOK, "APP"}, 1, nullptr, "APP"},
+      {"a number", {IDOK, "1"}, 0, nullptr, "1"},
+      {"the first 30 characters of 40", {IDOK, forty.c_str()}, 2, nullptr, thirty},
+      {"no match", {IDOK, "plum"}, -7, "No Match Found", "plum"},
+      {"cancelled with a text typed", {IDCANCEL, "pear"}, -7, nullptr, "unchanged"},
+      {"empty input", {IDOK, ""}, -7, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    currentSlot = -7;
+    CopyText("unchanged", databaseFile.searchText, sizeof databaseFile.searchText);
+    std::vector<Answer> answers = {c.answer};
+    if (c.message) answers.push_back({IDOK});
+    Prompts prompts(answers);
+    Command(CMD_SEARCH);
+    ASSERT_EQ(prompts.seen.size(), c.message ? 2u : 1u);
+    EXPECT_EQ(prompts.seen[0].line1, "Search for...");
+    EXPECT_TRUE(prompts.seen[0].editShown);
+    EXPECT_EQ(prompts.seen[0].edit, "");
+    if (c.message) {
+      EXPECT_EQ(prompts.seen[1].line2, c.message);
+      EXPECT_FALSE(prompts.seen[1].cancelShown);
+    }
+    EXPECT_EQ(currentSlot, c.slot);
+    EXPECT_EQ(std::string(databaseFile.searchText), c.searchText);
+    EXPECT_EQ(prompts.unexpected, 0);
+  }
+  EXPECT_EQ(databaseChanged, 0u);
+}
+
+// F3 and Ctrl+F search; after Close there is nothing to search, and F3 does
+// nothing, though the closed database had records.
+TEST_F(MainCommandsTest, SearchKeysNeedAnOpenDatabase) {
+  StartOn(kRows);
+  {
+    Prompts prompts({{IDOK, "banana"}, {IDCANCEL}});
+    PressKey(VK_F3);
+    ASSERT_EQ(prompts.seen.size(), 1u);
+    EXPECT_EQ(currentSlot, 2);
+    PressKey('F', true);
+    ASSERT_EQ(prompts.seen.size(), 2u);
+    EXPECT_EQ(prompts.seen[1].line1, "Search for...");
+  }
+  Command(IDM_CLOSE);
+  ASSERT_EQ(databaseFile.view, nullptr);
+  ASSERT_GE(databaseFile.activeCount, 2u);  // the closed database's count stays
+  Prompts none;
+  PressKey(VK_F3);
+  PressKey('F', true);
+  Command(CMD_SEARCH);
+  EXPECT_TRUE(none.seen.empty());
+}
+
+TEST_F(MainCommandsTest, GotoShowsTheRecordOfTheTypedNumber) {
+  StartOn({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+  // Record 2 deleted: the third record is in slot 3.
+  databaseFile.SetRecStat(1, kRecDeleted);
+  struct Case {
+    const char* name;
+    int id;
+    Answer answer;
+    const char* prefilled;
+    int32_t slot;  // currentSlot afterwards
+  };
+  const Case cases[] = {
+      {"record 3", CMD_GOTO, {IDOK, "3"}, "1", 3},
+      {"starts with the current number", IDM_GOTO, {IDOK}, "3", 3},
+      {"record 1", IDM_GOTO, {IDOK, "1"}, "3", 0},
+      {"0", CMD_GOTO, {IDOK, "0"}, "1", 0},
+      {"beyond the count", CMD_GOTO, {IDOK, "4"}, "1", 0},
+      {"negative", CMD_GOTO, {IDOK, "-1"}, "1", 0},
+      {"cancelled", CMD_GOTO, {IDCANCEL, "2"}, "1", 0},
+      {"record 2", CMD_GOTO, {IDOK, "2"}, "1", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Prompts prompts({c.answer});
+    Command(c.id);
+    ASSERT_EQ(prompts.seen.size(), 1u);
+    EXPECT_EQ(prompts.seen[0].line1, "Goto");
+    EXPECT_EQ(prompts.seen[0].edit, c.prefilled);
+    EXPECT_EQ(currentSlot, c.slot);
+    EXPECT_EQ(currentRecordNumber, databaseFile.RecordNumberOf(c.slot));
+  }
+  EXPECT_EQ(databaseChanged, 0u);
+}
+
+TEST_F(MainCommandsTest, DeleteAsksAndRemovesTheFocusedRecord) {
+  StartOn({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+  Prompts prompts({{IDCANCEL}, {IDOK}, {IDOK}});
+  // No focused row: no question.
+  Command(CMD_DELETE);
+  PressKey(VK_DELETE, true);
+  EXPECT_TRUE(prompts.seen.empty());
+
+  // Cancel keeps the record.
+  FocusRow(1);
+  Command(IDM_DELETE);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].line2, "Confirm?");
+  EXPECT_TRUE(prompts.seen[0].cancelShown);
+  EXPECT_EQ(RowCount(), 4);
+  EXPECT_EQ(databaseChanged, 0u);
+
+  // OK removes it; the rows after it are numbered again.
+  Command(CMD_DELETE);
+  ASSERT_EQ(prompts.seen.size(), 2u);
+  EXPECT_EQ(ColumnTexts(3), (Strings{"a", "c", "d"}));
+  EXPECT_EQ(ColumnTexts(1), (Strings{"1", "2", "3"}));
+  EXPECT_EQ(ColumnTexts(0), (Strings{"0", "2", "3"}));
+  EXPECT_EQ(databaseFile.GetRecStat(1), kRecDeleted);
+  EXPECT_EQ(databaseChanged, 1u);
+  EXPECT_EQ(StatusText(), ExpectedStatus());
+  // The list lost its focus with the rebuild: nothing more is deleted.
+  Command(CMD_DELETE);
+  EXPECT_EQ(prompts.seen.size(), 2u);
+
+  // Ctrl+Delete on a focused row.
+  FocusRow(2);
+  PressKey(VK_DELETE, true);
+  ASSERT_EQ(prompts.seen.size(), 3u);
+  EXPECT_EQ(ColumnTexts(3), (Strings{"a", "c"}));
+  EXPECT_EQ(prompts.unexpected, 0);
+}
+
+// Export writes "Veldrana.CSV" into the current folder.
+TEST_F(MainCommandsTest, ExportWritesTheCsvFileInTheCurrentFolder) {
+  StartOn(kRows);
+  char before[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof before, before);
+  ASSERT_TRUE(CreateDirectoryA(Path("out").c_str(), nullptr));
+  ASSERT_TRUE(SetCurrentDirectoryA(Path("out").c_str()));
+  Command(IDM_EXPORT);
+  SetCurrentDirectoryA(before);
+  const std::vector<uint8_t> bytes = FileBytes(Path("out\\Veldrana.CSV"));
+  // A line per slot: the three records, then an empty line per free slot.
+  const std::string expected = "\"pear\", \"1\", \r\"apple\", \"3\", \r\"Banana\", \"2\", \r" +
+                               std::string(databaseFile.slotCount - 3, '\r');
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+  EXPECT_FALSE(FileExists(Path("Veldrana.CSV")));
+  EXPECT_EQ(databaseChanged, 0u);
+}
+
+// The right-click menu's Sort, chosen in the real menu with the keyboard:
+// by field 1 at first, then by the field whose header was clicked last.
+LRESULT CALLBACK ChooseSortInMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+WNDPROC mainProcedure;
+int menuKeysPosted;
+LRESULT CALLBACK ChooseSortInMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ENTERIDLE && wParam == MSGF_MENU && menuKeysPosted == 0) {
+    // About, Help, Sort: three steps down, then Enter.
+    HWND menu = reinterpret_cast<HWND>(lParam);
+    for (UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
+      PostKeyMessage(menu, WM_KEYDOWN, key);
+      PostKeyMessage(menu, WM_KEYUP, key);
+    }
+    menuKeysPosted = 1;
+  }
+  return CallWindowProcA(mainProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(MainCommandsTest, SortFromTheRightClickMenu) {
+  StartOn(kRows);
+  mainProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChooseSortInMenu)));
+  // The menu posts the chosen command to the window.
+  auto sortFromMenu = [this] {
+    menuKeysPosted = 0;
+    SendMessageA(mainWindow, WM_RBUTTONUP, 0, MAKELPARAM(50, 40));
+    Pump(100);
+  };
+  sortFromMenu();
+  EXPECT_EQ(menuKeysPosted, 1);
+  EXPECT_EQ(ColumnTexts(3), (Strings{"apple", "Banana", "pear"}));
+  EXPECT_EQ(databaseChanged, 1u);
+
+  ClickColumnHeader(4);
+  EXPECT_EQ(ColumnTexts(3), (Strings{"pear", "Banana", "apple"}));
+  // A new record goes last; Sort puts it in its place by field 2.
+  Command(CMD_ADD);
+  ASSERT_EQ(ColumnTexts(3), (Strings{"pear", "Banana", "apple", ""}));
+  sortFromMenu();
+  EXPECT_EQ(ColumnTexts(3), (Strings{"", "pear", "Banana", "apple"}));
+  EXPECT_EQ(ColumnTexts(4), (Strings{"0", "1", "2", "3"}));
+  EXPECT_FALSE(sortInProgress);
+  SetWindowLongPtrA(mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProcedure));
+}
+
+// View > Next and Previous step the current record and show it; at the ends
+// it stays. A current record that is gone gives the first record.
+TEST_F(MainCommandsTest, NextAndPreviousFromTheViewMenu) {
+  StartOn({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+  databaseFile.SetRecStat(1, kRecDeleted);  // active slots 0, 2, 3
+  ASSERT_EQ(currentRecordNumber, 1);        // Open shows record 1
+  struct Step {
+    int id;
+    int32_t slot;
+  };
+  const Step steps[] = {{IDM_NEXT, 2},     {IDM_NEXT, 3},     {IDM_NEXT, 3},    {IDM_PREVIOUS, 2},
+                        {IDM_PREVIOUS, 0}, {IDM_PREVIOUS, 0}, {IDM_NEXT, 2}};
+  for (const Step& step : steps) {
+    Command(step.id);
+    EXPECT_EQ(currentSlot, step.slot) << step.id;
+    EXPECT_EQ(currentRecordNumber, databaseFile.RecordNumberOf(step.slot));
+  }
+  EXPECT_EQ(databaseChanged, 0u);
+
+  // Record 2 (slot 2) is the current one; deleting it leaves nothing to step
+  // from.
+  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+  RebuildRecordList();
+  FocusRow(1);
+  ASSERT_EQ(FocusedRecordSlot(), 2);
+  Prompts confirm({Answer{IDOK}});
+  Command(IDM_DELETE);
+  ASSERT_EQ(databaseFile.GetRecStat(2), kRecDeleted);
+  Command(IDM_NEXT);
+  EXPECT_EQ(currentSlot, 0);
+  EXPECT_EQ(currentRecordNumber, 1);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// The New dialog and the New command.
+#include "ui/dialogs/new_dialog.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <new>
+
+#include "app/folders.h"
+#include "app/shell.h"
+#include "resources/resource.h"
+#include "store/database_file.h"
+#include "templates/file_commands.h"
+#include "templates/new_database.h"
+#include "templates/style_file.h"
+#include "ui/dialogs/prompt_dialog.h"
+#include "ui/form/record_form.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
+
+namespace {
+
+// What one New dialog holds while it is open: the template list it shows
+// (the file name of entry k in files[k]), made when it opens and freed when
+// it closes, and whether it counted itself in promptOpen.
+struct NewDialogState {
+  std::unique_ptr<TemplateList> list;
+  bool counted = false;
+};
+
+void FillTemplateList(HWND dialog, NewDialogState* state) {
+  state->list.reset(new (std::nothrow) TemplateList);
+  if (!state->list) return;  // no table: the list stays empty
+  ReadTemplateList(state->list.get());
+  HWND combo = GetDlgItem(dialog, IDC_NEW_TEMPLATE);
+  // In file order: each name goes in at its own position.
+  for (uint32_t k = 0; k < state->list->nameCount; ++k)
+    SendMessageA(combo, CB_INSERTSTRING, k, reinterpret_cast<LPARAM>(state->list->names[k]));
+  SendMessageA(combo, CB_SETCURSEL, 0, 0);
+}
+
+void EndNewDialog(HWND dialog, NewDialogState* state, uint32_t answer) {
+  state->list.reset();
+  EndDialog(dialog, answer);
+}
+
+INT_PTR CALLBACK NewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<NewDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG: {
+      state = reinterpret_cast<NewDialogState*>(lParam);
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      promptOpen.fetch_add(1);
+      state->counted = true;
+      SetDlgItemTextA(dialog, IDC_NEW_NAME, kNewDialogDefaultName);
+      FillTemplateList(dialog, state);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (!state) return FALSE;
+      if (LOWORD(wParam) == IDOK) {
+        const LRESULT selection = SendDlgItemMessageA(dialog, IDC_NEW_TEMPLATE, CB_GETCURSEL, 0, 0);
+        char name[sizeof newDatabaseName] = "";
+        GetDlgItemTextA(dialog, IDC_NEW_NAME, name, sizeof name);
+        EndNewDialog(dialog, state,
+                     AcceptNewChoice(state->list.get(), static_cast<int32_t>(selection), name));
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndNewDialog(dialog, state, CancelNewChoice());
+        return TRUE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      // Every way out passes here, a dialog destroyed with its owner too.
+      if (state && state->counted) {
+        state->counted = false;
+        promptOpen.fetch_sub(1);
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// The main window as it is without a database.
+void ShowNoDatabase() {
+  SetFileItemsEnabled(false);
+  InvalidateRect(mainWindow, nullptr, TRUE);
+  UpdateStatusBar();
+}
+
+}  // namespace
+
+uint32_t ShowNewDialog(HWND owner) {
+  NewDialogState state;
+  const INT_PTR answer = DialogBoxParamA(instance ? instance : GetModuleHandleA(nullptr),
+                                         MAKEINTRESOURCEA(IDD_NEW), owner, NewDialogProc,
+                                         reinterpret_cast<LPARAM>(&state));
+  const uint32_t result = answer == static_cast<INT_PTR>(kNewAccepted) ? kNewAccepted
+                                                                       : CancelNewChoice();
+  promptResult = result;
+  return result;
+}
+
+void NewDatabase() {
+  if (ShowNewDialog(mainWindow) != kNewAccepted) {
+    // The database before was closed all the same.
+    if (databaseFile.view == nullptr) ShowNoDatabase();
+    return;
+  }
+  // The list's columns and the labels come from the chosen template; a
+  // template that cannot be read makes nothing, and leaves nothing behind.
+  sourceName[0] = 0;
+  if (LoadStyleColumns() != 1 || CreateNewDatabase(&databaseFile, workingCopyPath) != 1) {
+    ReleaseDatabase();
+    templateNumber = 0;
+    ShowNoDatabase();
+    return;
+  }
+  SetFileItemsEnabled(true);
+  hasUserFile = 0;
+  databaseChanged = 1;
+  SetWindowTextA(mainWindow, newDatabaseName);
+  const int32_t slot = databaseFile.SlotOfRecordNumber(1);
+  if (slot != -1) currentSlot = slot;
+  currentRecordNumber = databaseFile.RecordNumberOf(slot);
+  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+  RebuildRecordList();
+  // The band has no file to name yet.
+  InvalidateRect(mainWindow, nullptr, TRUE);
+  UpdateStatusBar();
+}
