@@ -1,14 +1,345 @@
+// The record form's window: creation with its toolbar, resizing, painting the
+// record, scrolling by field rows, editing a field on Shift-click, the
+// right-click menu and closing.
+
+// store/text.h declares CopyMemory, which <windows.h> defines as a macro, so
+// it comes before any Windows header.
+#include "store/text.h"
+
 #include "ui/form/record_form.h"
+
+#include <windowsx.h>
+#include <commctrl.h>
+
+#include "app/placement_win32.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "resources/resource.h"
+#include "store/database_file.h"
+#include "templates/file_commands.h"
+#include "templates/style_file.h"
+#include "ui/dialogs/prompt_dialog.h"
+#include "ui/form/form_commands.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
 
 HWND recordForm;
 int32_t currentSlot;
 int32_t currentRecordNumber = -1;
 RECT formScrollRect;
 
+uint32_t firstRow;
+uint32_t pageRows;
+uint32_t formClientWidth;
+uint32_t formClientHeight;
+HWND formToolbar;
+
+BOOL(WINAPI* formTextOut)(HDC, int, int, LPCSTR, int) = TextOutA;
+
+namespace {
+
+constexpr int kSeparator = -1;
+
+// The form's toolbar, left to right: image n is bitmap IDB_TOOLBAR_FIRST + n.
+// The tooltips come from the main window's notification handler.
+struct ToolbarButton {
+  int image;  // kSeparator for a separator
+  int command;
+};
+constexpr ToolbarButton kFormToolbar[] = {
+    {3, CMD_ADD},       {4, CMD_COPY},  {5, CMD_DELETE}, {kSeparator, 0},
+    {9, CMD_PREVIOUS},  {10, CMD_NEXT}, {11, CMD_GOTO},  {kSeparator, 0},
+    {12, CMD_SEARCH},   {kSeparator, 0},
+    {13, CMD_HELP},
+};
+
+// A settings record that was never loaded holds 0; the form never divides
+// by it.
+uint32_t RowHeight() { return settings.rowHeight != 0 ? settings.rowHeight : kDefaultRowHeight; }
+
+TBBUTTON MakeButton(const ToolbarButton& button) {
+  TBBUTTON made = {};
+  const bool separator = button.image == kSeparator;
+  made.iBitmap = separator ? 0 : button.image;
+  made.idCommand = button.command;
+  made.fsState = TBSTATE_ENABLED;
+  made.fsStyle = separator ? BTNS_SEP : BTNS_BUTTON;
+  return made;
+}
+
+void CreateFormToolbar(HWND window) {
+  TBBUTTON first = MakeButton(kFormToolbar[0]);
+  formToolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
+                                kFormToolbarId, 1, instance, IDB_TOOLBAR_FIRST, &first, 1, 0, 0, 16,
+                                16, sizeof(TBBUTTON));
+  for (int id = IDB_TOOLBAR_FIRST + 1; id <= IDB_TOOLBAR_LAST; ++id) {
+    TBADDBITMAP bitmap = {instance, static_cast<UINT_PTR>(id)};
+    SendMessageA(formToolbar, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&bitmap));
+  }
+  for (size_t i = 1; i < sizeof kFormToolbar / sizeof kFormToolbar[0]; ++i) {
+    TBBUTTON button = MakeButton(kFormToolbar[i]);
+    SendMessageA(formToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+  }
+}
+
+void OnCreate(HWND window) {
+  recordForm = window;
+  firstRow = 0;
+  CreateFormToolbar(window);
+  // The form scrolls only vertically: the horizontal bar would do nothing,
+  // so it is not shown.
+  ShowScrollBar(window, SB_HORZ, FALSE);
+}
+
+void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
+  formClientWidth = LOWORD(lParam);
+  formClientHeight = HIWORD(lParam);
+  SendMessageA(formToolbar, WM_SIZE, wParam, lParam);
+  pageRows = formClientHeight / RowHeight();
+  // Room for every field with rows to spare shows them from the first;
+  // so does a window with room for fewer than two rows (the difference wraps).
+  const uint32_t fieldCount = databaseFile.fieldCount;
+  if (pageRows - 2 > fieldCount) firstRow = 0;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE;
+  info.nMin = 0;
+  info.nMax = static_cast<int>(fieldCount + 2);
+  info.nPage = pageRows;
+  SetScrollInfo(window, SB_VERT, &info, TRUE);
+}
+
+void PutText(HDC dc, int x, int y, const char* text) {
+  formTextOut(dc, x, y, text, static_cast<int>(TextLength(text)));
+}
+
+// The whole record, every time: the header, then one row per field from the
+// first row not scrolled off the top; rows below the bottom edge are clipped.
+void OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT all = {0, 0, static_cast<LONG>(formClientWidth), static_cast<LONG>(formClientHeight)};
+  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+  FillRect(dc, &all, white);
+  DeleteObject(white);
+  HFONT font = CreateFontA(18, 0, 0, 0, 50, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+
+  DatabaseFile& db = databaseFile;
+  currentRecordNumber = db.RecordNumberOf(currentSlot);
+  UpdateStatusBar();
+
+  char header[64] = "Record ";
+  char number[12];
+  NumberToSignedText(static_cast<uint32_t>(currentRecordNumber), number, sizeof number);
+  AppendText(header, sizeof header, number);
+  AppendText(header, sizeof header, ", Index ");
+  NumberToUnsignedText(static_cast<uint32_t>(currentSlot), number, sizeof number);
+  AppendText(header, sizeof header, number);
+  PutText(dc, kFormHeaderX, kFormHeaderY, header);
+
+  if (db.view != nullptr) {
+    const int rowHeight = static_cast<int>(RowHeight());
+    int y = kFormFirstRowY;
+    for (uint32_t field = firstRow + 1; field <= db.fieldCount && field > firstRow; ++field) {
+      const char* label = templateNumber != 0 ? FieldLabel(field) : nullptr;
+      if (label == nullptr) {
+        NumberToUnsignedText(field, number, sizeof number);
+        label = number;
+      }
+      PutText(dc, kFormLabelX, y, label);
+      FieldText(currentSlot, field);
+      PutText(dc, kFormValueX, y, db.textValue);
+      y += rowHeight;
+    }
+  }
+
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  EndPaint(window, &paint);
+}
+
+// One scroll request (an SB_ code): moves the rows by whole fields, as far as
+// the scroll bar's range allows.
+void OnVerticalScroll(HWND window, int request) {
+  const uint32_t step = pageRows > 4 ? pageRows - 4 : 1;
+  const uint32_t fieldCount = databaseFile.fieldCount;
+  uint32_t n = firstRow;
+  switch (request) {
+    case SB_LINEUP:
+      n = firstRow == 0 ? 0 : firstRow - 1;
+      break;
+    case SB_LINEDOWN:
+      n = firstRow + 1;
+      break;
+    case SB_PAGEUP:
+      n = firstRow > step ? firstRow - step : 0;
+      break;
+    case SB_PAGEDOWN:
+      n = firstRow + step + 1;
+      if (n > fieldCount) n = fieldCount;
+      break;
+    case SB_THUMBTRACK: {
+      SCROLLINFO info = {};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      GetScrollInfo(window, SB_VERT, &info);
+      n = static_cast<uint32_t>(info.nTrackPos);
+      break;
+    }
+    case SB_TOP:
+      n = 0;
+      break;
+    case SB_BOTTOM:
+      n = fieldCount;
+      break;
+    default:
+      break;
+  }
+  if (n == firstRow) return;
+  const int before = GetScrollPos(window, SB_VERT);
+  SetScrollPos(window, SB_VERT, static_cast<int>(n), TRUE);
+  const int position = GetScrollPos(window, SB_VERT);
+  if (position == before) return;
+  const int distance = (static_cast<int>(firstRow) - position) * static_cast<int>(RowHeight());
+  ScrollWindow(window, 0, distance, &formScrollRect, &formScrollRect);
+  firstRow = static_cast<uint32_t>(position);
+  UpdateWindow(window);
+}
+
+void Scroll(HWND window, int request) { SendMessageA(window, WM_VSCROLL, MAKEWPARAM(request, 0), 0); }
+
+void OnKeyDown(HWND window, WPARAM key) {
+  switch (key) {
+    case VK_HOME: return Scroll(window, SB_TOP);
+    case VK_END: return Scroll(window, SB_BOTTOM);
+    case VK_UP: return Scroll(window, SB_LINEUP);
+    case VK_DOWN: return Scroll(window, SB_LINEDOWN);
+    case VK_PRIOR: return Scroll(window, SB_PAGEUP);
+    case VK_NEXT: return Scroll(window, SB_PAGEDOWN);
+    default: return;
+  }
+}
+
+// A notch (120) moves a row; a fast turn of more than 500 away from the user,
+// or of 600 or more towards the user, moves a page.
+void OnMouseWheel(HWND window, WPARAM wParam) {
+  const uint32_t u = HIWORD(wParam);
+  if (u < 30000) {
+    if (u > 500) Scroll(window, SB_PAGEUP);
+    else if (u >= 120) Scroll(window, SB_LINEUP);
+  } else if (u > 40000) {
+    const int32_t d = static_cast<int32_t>(u) - 65536;
+    if (d <= -600) Scroll(window, SB_PAGEDOWN);
+    else if (d <= -120) Scroll(window, SB_LINEDOWN);
+  }
+}
+
+// Shift-click on a field row: the field's value in an input prompt captioned
+// with the field's type; OK stores what was typed.
+void EditField(HWND window, int y) {
+  if (y <= kFormFirstRowY) return;
+  DatabaseFile& db = databaseFile;
+  const uint32_t field = static_cast<uint32_t>(y - kFormFirstRowY) / RowHeight() + firstRow + 1;
+  if (field > db.fieldCount) return;
+  // The value goes into the record the user clicked, even if another window
+  // picks another record while the prompt is open.
+  const int32_t slot = currentSlot;
+  const int32_t type = FieldText(slot, field);
+  if (type < 0) return;  // no such record
+  char buffer[kPromptTextSize];
+  CopyText(db.textValue, buffer, sizeof buffer);
+  ShowInput(window, kPromptFieldInput + kPromptSmallCaption, FieldTypeName(static_cast<uint32_t>(type)),
+            buffer);
+  if (promptResult != kPromptOk) return;
+  // The database may have been closed from the main window meanwhile.
+  if (recordForm != window || db.view == nullptr) return;
+  if (IsNumberType(static_cast<uint32_t>(type)))
+    db.numberValue = TextToNumber(buffer);
+  else
+    CopyText(buffer, db.textValue, sizeof db.textValue);
+  if (db.WriteField(slot, field) < 0) return;
+  databaseChanged = 1;
+  InvalidateRect(window, nullptr, FALSE);
+  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+  RebuildRecordList();
+}
+
+void OnClose(HWND window) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(window, &placement)) FromNativePlacement(placement, &settings.formPlacement);
+  recordForm = nullptr;
+  UpdateStatusBar();
+  DestroyWindow(window);
+}
+
+}  // namespace
+
 void ShowRecordForm() {
-  // The form is not built yet: the record stays only in currentSlot.
+  if (recordForm != nullptr) {
+    InvalidateRect(recordForm, nullptr, FALSE);
+    return;
+  }
+  // The form shows records of an open database only.
+  if (databaseFile.view == nullptr) return;
+  HWND form = CreateWindowExA(0, kFormClassName, kMainCaption,
+                              WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 100, 100, 520, 400,
+                              nullptr, nullptr, instance, nullptr);
+  if (form == nullptr) return;
+  WINDOWPLACEMENT placement;
+  ToNativePlacement(settings.formPlacement, &placement);
+  placement.length = sizeof placement;
+  // A form closed while minimised opens normal again, where the user can see
+  // it; one closed maximised opens maximised.
+  if (placement.showCmd != SW_SHOWMAXIMIZED) placement.showCmd = SW_SHOWNORMAL;
+  if (!SetWindowPlacement(form, &placement) || !IsWindowVisible(form)) ShowWindow(form, SW_SHOWNORMAL);
 }
 
 LRESULT CALLBACK RecordFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+    case WM_CREATE:
+      OnCreate(window);
+      return 0;
+    case WM_SIZE:
+      OnSize(window, wParam, lParam);
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_VSCROLL:
+      OnVerticalScroll(window, LOWORD(wParam));
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(window, wParam);
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnMouseWheel(window, wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (wParam & MK_SHIFT) EditField(window, GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_RBUTTONUP:
+      ShowPopupMenu(window, PopupVariant::kForm);
+      return 0;
+    case WM_COMMAND:
+      DispatchFormCommand(window, wParam);
+      return 0;
+    case WM_NOTIFY:
+      return HandleNotify(window, wParam, lParam);
+    case kSearchNextMessage:
+    case kSearchPreviousMessage:
+      HandleNavigatorRequest(message);
+      return 0;
+    case WM_CLOSE:
+      OnClose(window);
+      return 0;
+    case WM_NCDESTROY:
+      // However the window goes, nobody keeps its handle.
+      if (recordForm == window) recordForm = nullptr;
+      formToolbar = nullptr;
+      return DefWindowProcA(window, message, wParam, lParam);
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
 }
