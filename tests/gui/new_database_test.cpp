@@ -76,6 +76,7 @@ class NewDialogAnswer : public DialogResponder {
     selection = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
     name = guitest::ItemText(dialog, IDC_NEW_NAME);
     openCount = promptOpen.load();
+    GetWindowRect(dialog, &box);
     if (during) during();
     if (choose >= 0) SendMessageA(combo, CB_SETCURSEL, choose, 0);
     if (!typeName.empty()) SetDlgItemTextA(dialog, IDC_NEW_NAME, typeName.c_str());
@@ -93,6 +94,7 @@ class NewDialogAnswer : public DialogResponder {
   int selection = -2;
   std::string name;
   uint32_t openCount = 0;
+  RECT box = {};
 
  private:
   int button_;
@@ -180,6 +182,11 @@ TEST_F(NewDatabaseTest, TheDefaultAnswersMakeVeldranaFromTheFirstTemplate) {
   EXPECT_EQ(dialog.openCount, 1u);
   EXPECT_EQ(promptOpen.load(), 0u);
   EXPECT_EQ(promptResult, 1u);
+  // Over the middle of the main window, not over its caption and menu.
+  RECT main;
+  GetWindowRect(mainWindow, &main);
+  EXPECT_NEAR((dialog.box.left + dialog.box.right) / 2, (main.left + main.right) / 2, 1);
+  EXPECT_NEAR((dialog.box.top + dialog.box.bottom) / 2, (main.top + main.bottom) / 2, 1);
 
   // The working copy, with the template's fields and version, one empty
   // record and the name.

@@ -39,6 +39,31 @@ void FillTemplateList(HWND dialog, NewDialogState* state) {
   SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 
+// The dialog over the middle of its owner, kept inside the owner's screen:
+// its template gives no place of its own, which would put it over the
+// owner's caption and menu.
+void CentreOverOwner(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  RECT area, box;
+  if (owner == nullptr || !GetWindowRect(owner, &area)) {
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  GetWindowRect(dialog, &box);
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  int x = (area.left + area.right - width) / 2;
+  int y = (area.top + area.bottom - height) / 2;
+  MONITORINFO screen = {};
+  screen.cbSize = sizeof screen;
+  if (GetMonitorInfoA(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &screen)) {
+    const RECT& work = screen.rcWork;
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void EndNewDialog(HWND dialog, NewDialogState* state, uint32_t answer) {
   state->list.reset();
   EndDialog(dialog, answer);
@@ -54,6 +79,7 @@ INT_PTR CALLBACK NewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       state->counted = true;
       SetDlgItemTextA(dialog, IDC_NEW_NAME, kNewDialogDefaultName);
       FillTemplateList(dialog, state);
+      CentreOverOwner(dialog);
       return TRUE;
     }
     case WM_COMMAND:
