@@ -106,6 +106,11 @@ class MainCommandsTest : public ProgramTest {
     if (ctrl) PostKeyMessage(recordList, WM_KEYUP, VK_CONTROL);
     Pump(150);
   }
+  // Closes the record form, if it is open, as its close box does.
+  void CloseForm() {
+    if (recordForm) SendMessageA(recordForm, WM_CLOSE, 0, 0);
+    ASSERT_EQ(recordForm, nullptr);
+  }
   // The slot of the last row, as the list shows it.
   int32_t LastRowSlot() { return static_cast<int32_t>(TextToNumber(Cell(RowCount() - 1, 0).c_str())); }
   // The status bar as it reads with the form closed or open.
@@ -153,6 +158,16 @@ TEST_F(MainCommandsTest, WithOneRecordOnlyAddAndCopyWork) {
   EXPECT_TRUE(prompts.seen.empty());
   EXPECT_EQ(databaseChanged, 0u);
 
+  // The record can still be opened with a double click.
+  NMITEMACTIVATE click = {};
+  click.hdr.hwndFrom = recordList;
+  click.hdr.code = NM_DBLCLK;
+  SendMessageA(mainWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(currentSlot, 0);
+  EXPECT_NE(recordForm, nullptr);
+  // The form names its record in the status bar when it paints.
+  EXPECT_TRUE(PumpUntil([] { return StatusText() == "Record 1 of 1"; }));
+
   Command(CMD_COPY);
   ASSERT_EQ(RowCount(), 2);
   EXPECT_EQ(Cell(1, 3), "only");
@@ -180,6 +195,7 @@ TEST_F(MainCommandsTest, AddMakesAnEmptyRecordAndShowsIt) {
   for (const Source& source : sources) {
     SCOPED_TRACE(source.name);
     databaseChanged = 0;
+    CloseForm();
     source.send();
     ASSERT_EQ(RowCount(), ++rows);
     EXPECT_EQ(Cell(rows - 1, 1), std::to_string(rows));
@@ -188,7 +204,8 @@ TEST_F(MainCommandsTest, AddMakesAnEmptyRecordAndShowsIt) {
     EXPECT_EQ(currentSlot, LastRowSlot());
     EXPECT_EQ(currentRecordNumber, rows);
     EXPECT_EQ(databaseChanged, 1u);
-    EXPECT_EQ(StatusText(), ExpectedStatus());
+    EXPECT_NE(recordForm, nullptr);
+    EXPECT_EQ(StatusText(), "Record " + std::to_string(rows) + " of " + std::to_string(rows));
   }
 }
 
@@ -207,7 +224,8 @@ TEST_F(MainCommandsTest, CopyDuplicatesTheFocusedRecord) {
   EXPECT_EQ(currentSlot, LastRowSlot());
   EXPECT_EQ(currentRecordNumber, 4);
   EXPECT_EQ(databaseChanged, 1u);
-  EXPECT_EQ(StatusText(), ExpectedStatus());
+  EXPECT_NE(recordForm, nullptr);
+  EXPECT_EQ(StatusText(), "Record 4 of 4");
   // The original is unchanged.
   EXPECT_EQ(ColumnTexts(3), (Strings{"pear", "apple", "Banana", "apple"}));
 }
@@ -240,6 +258,7 @@ TEST_F(MainCommandsTest, CopyFollowsARecordThatTheAllocationMoves) {
   EXPECT_EQ(Cell(60, 3), "record 40");
   EXPECT_EQ(currentSlot, 60);
   EXPECT_EQ(currentRecordNumber, 61);
+  EXPECT_NE(recordForm, nullptr);
 }
 
 TEST_F(MainCommandsTest, NameRenamesTheDatabase) {
@@ -301,6 +320,7 @@ TEST_F(MainCommandsTest, SearchFindsTheFirstMatchOrSaysThereIsNone) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    CloseForm();
     currentSlot = -7;
     CopyText("unchanged", databaseFile.searchText, sizeof databaseFile.searchText);
     std::vector<Answer> answers = {c.answer};
@@ -316,6 +336,7 @@ TEST_F(MainCommandsTest, SearchFindsTheFirstMatchOrSaysThereIsNone) {
       EXPECT_FALSE(prompts.seen[1].cancelShown);
     }
     EXPECT_EQ(currentSlot, c.slot);
+    EXPECT_EQ(recordForm != nullptr, c.slot != -7);
     EXPECT_EQ(std::string(databaseFile.searchText), c.searchText);
     EXPECT_EQ(prompts.unexpected, 0);
   }
@@ -355,19 +376,21 @@ TEST_F(MainCommandsTest, GotoShowsTheRecordOfTheTypedNumber) {
     Answer answer;
     const char* prefilled;
     int32_t slot;  // currentSlot afterwards
+    bool shows;    // a record is shown in the form
   };
   const Case cases[] = {
-      {"record 3", CMD_GOTO, {IDOK, "3"}, "1", 3},
-      {"starts with the current number", IDM_GOTO, {IDOK}, "3", 3},
-      {"record 1", IDM_GOTO, {IDOK, "1"}, "3", 0},
-      {"0", CMD_GOTO, {IDOK, "0"}, "1", 0},
-      {"beyond the count", CMD_GOTO, {IDOK, "4"}, "1", 0},
-      {"negative", CMD_GOTO, {IDOK, "-1"}, "1", 0},
-      {"cancelled", CMD_GOTO, {IDCANCEL, "2"}, "1", 0},
-      {"record 2", CMD_GOTO, {IDOK, "2"}, "1", 2},
+      {"record 3", CMD_GOTO, {IDOK, "3"}, "1", 3, true},
+      {"starts with the current number", IDM_GOTO, {IDOK}, "3", 3, true},
+      {"record 1", IDM_GOTO, {IDOK, "1"}, "3", 0, true},
+      {"0", CMD_GOTO, {IDOK, "0"}, "1", 0, false},
+      {"beyond the count", CMD_GOTO, {IDOK, "4"}, "1", 0, false},
+      {"negative", CMD_GOTO, {IDOK, "-1"}, "1", 0, false},
+      {"cancelled", CMD_GOTO, {IDCANCEL, "2"}, "1", 0, false},
+      {"record 2", CMD_GOTO, {IDOK, "2"}, "1", 2, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    CloseForm();
     Prompts prompts({c.answer});
     Command(c.id);
     ASSERT_EQ(prompts.seen.size(), 1u);
@@ -375,6 +398,7 @@ TEST_F(MainCommandsTest, GotoShowsTheRecordOfTheTypedNumber) {
     EXPECT_EQ(prompts.seen[0].edit, c.prefilled);
     EXPECT_EQ(currentSlot, c.slot);
     EXPECT_EQ(currentRecordNumber, databaseFile.RecordNumberOf(c.slot));
+    EXPECT_EQ(recordForm != nullptr, c.shows);
   }
   EXPECT_EQ(databaseChanged, 0u);
 }
@@ -496,7 +520,14 @@ TEST_F(MainCommandsTest, NextAndPreviousFromTheViewMenu) {
     Command(step.id);
     EXPECT_EQ(currentSlot, step.slot) << step.id;
     EXPECT_EQ(currentRecordNumber, databaseFile.RecordNumberOf(step.slot));
+    EXPECT_NE(recordForm, nullptr);
   }
+  // With the form open, the steps start from the record it shows.
+  SendMessageA(recordForm, WM_COMMAND, CMD_NEXT, 0);
+  ASSERT_EQ(currentSlot, 3);
+  Command(IDM_PREVIOUS);
+  EXPECT_EQ(currentSlot, 2);
+  EXPECT_EQ(StatusText(), "Record 2 of 3");
   EXPECT_EQ(databaseChanged, 0u);
 
   // Record 2 (slot 2) is the current one; deleting it leaves nothing to step
