@@ -425,6 +425,28 @@ TEST_F(RecordFormTest, FieldsWithoutALabelShowTheirNumbers) {
   EXPECT_EQ(RowCount(), 1);
 }
 
+// A label longer than its column stops short of the value, which starts at
+// x 150 as always.
+TEST_F(RecordFormTest, ALongLabelStopsShortOfTheValue) {
+  // 44 fields: the world template, whose field 23 is "Independence or founding".
+  StartOn(std::vector<uint32_t>(44, kText64), NumberedRows(1, 44));
+  OpenForm(0);
+  SetClientHeight(200);
+  ScrollTo(22);
+  const std::vector<Row> rows = Rows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0], (Row{60, "Independence or founding", "r1f23"}));
+  HDC dc = GetDC(recordForm);
+  int inked = 0, inGap = 0;
+  for (int y = 60; y < 80; ++y) {
+    for (int x = 5; x < 144; ++x) inked += GetPixel(dc, x, y) != RGB(255, 255, 255);
+    for (int x = 144; x < 150; ++x) inGap += GetPixel(dc, x, y) != RGB(255, 255, 255);
+  }
+  ReleaseDC(recordForm, dc);
+  EXPECT_GT(inked, 50);   // the label is there
+  EXPECT_EQ(inGap, 0);    // and a clear gap before the value
+}
+
 // Resizing: pageRows, the scroll range, and when the rows go back to the top.
 TEST_F(RecordFormTest, ResizeSetsThePageAndTheRangeAndResetsTheRowsWhenAllFit) {
   StartOn(std::vector<uint32_t>(30, kText64), NumberedRows(1, 30));

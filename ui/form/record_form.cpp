@@ -39,6 +39,7 @@ BOOL(WINAPI* formTextOut)(HDC, int, int, LPCSTR, int) = TextOutA;
 namespace {
 
 constexpr int kSeparator = -1;
+constexpr int kFormLabelGap = 6;  // pixels kept clear before the value column
 
 // The form's toolbar, left to right: image n is bitmap IDB_TOOLBAR_FIRST + n.
 // The tooltips come from the main window's notification handler.
@@ -147,7 +148,12 @@ void OnPaint(HWND window) {
         NumberToUnsignedText(field, number, sizeof number);
         label = number;
       }
+      // A long label stops short of the value column, so that the two read
+      // apart.
+      const int saved = SaveDC(dc);
+      IntersectClipRect(dc, 0, 0, kFormValueX - kFormLabelGap, static_cast<int>(formClientHeight));
       PutText(dc, kFormLabelX, y, label);
+      RestoreDC(dc, saved);
       FieldText(currentSlot, field);
       PutText(dc, kFormValueX, y, db.textValue);
       y += rowHeight;
