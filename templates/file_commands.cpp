@@ -64,7 +64,10 @@ void ReportSaveFailure() {
 void ShowOpenedDatabase() {
   DatabaseFile& db = databaseFile;
   SetFileItemsEnabled(true);
-  currentRecordNumber = db.RecordNumberOf(db.SlotOfRecordNumber(1));
+  // The first record becomes the current one.
+  currentSlot = db.SlotOfRecordNumber(1);
+  if (currentSlot < 0) currentSlot = 0;
+  currentRecordNumber = db.RecordNumberOf(currentSlot);
   db.ReadLongName();
   SetWindowTextA(mainWindow, db.textValue[0] != 0 ? db.textValue : kMainCaption);
   templateNumber = 0;

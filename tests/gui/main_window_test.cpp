@@ -217,7 +217,9 @@ TEST_P(CommandLineTest, OpensOnlyAWholeFirstArgument) {
   Pump(300);
   EXPECT_EQ(databaseFile.view != nullptr, c.opens);
   EXPECT_EQ(prompts.seen.size(), c.refused ? 1u : 0u);
-  if (c.refused && !prompts.seen.empty()) EXPECT_EQ(prompts.seen[0].line2, "Not a Veldrana file");
+  if (c.refused && !prompts.seen.empty()) {
+    EXPECT_EQ(prompts.seen[0].line2, "Not a Veldrana file");
+  }
   EXPECT_EQ(FileItemsEnabled(), c.opens);
   if (c.opens) {
     EXPECT_STREQ(currentFileName, database.c_str());
@@ -270,6 +272,17 @@ TEST_F(MainWindowTest, ListsTheRecordsUnderTheTemplatesColumns) {
   EXPECT_EQ(ColumnTexts(4), (Strings{"0", "100", "4294967295"}));
   EXPECT_EQ(ColumnTexts(5), (Strings{"", "", ""}));
   EXPECT_EQ(StatusText(), "3 Records in DB");
+  EXPECT_EQ(currentRecordNumber, 1);
+}
+
+// Open makes the first active record the current one, wherever it lies.
+TEST_F(MainWindowTest, OpenMakesTheFirstRecordCurrent) {
+  ASSERT_TRUE(testutil::WriteDatabase(Path("late.vdr"), kTypes, 8, {5, 0, 10, 10},
+                                      [](uint32_t, uint8_t*, uint32_t) {}));
+  currentSlot = 7;
+  ASSERT_EQ(Start("Veldrana.exe " + Path("late.vdr")), StartResult::kStarted);
+  ASSERT_TRUE(PumpUntil([] { return databaseFile.view != nullptr; }));
+  EXPECT_EQ(currentSlot, 2);
   EXPECT_EQ(currentRecordNumber, 1);
 }
 
