@@ -4,8 +4,6 @@
 // request is copied into it before the dialog starts, so the dialog procedure
 // never reads the shared request, and the fonts live and die with the window.
 
-// store/text.h declares CopyMemory, which <windows.h> defines as a macro, so
-// it comes before any Windows header.
 #include "store/text.h"
 
 #include "ui/dialogs/prompt_dialog.h"

@@ -3,8 +3,6 @@
 // repainting the form; commands that change the database mark it changed
 // and refill the main list.
 
-// store/text.h declares CopyMemory, which <windows.h> defines as a macro, so
-// it comes before any Windows header.
 #include "store/text.h"
 
 #include "ui/form/form_commands.h"

@@ -2,8 +2,6 @@
 // record, scrolling by field rows, editing a field on Shift-click, the
 // right-click menu and closing.
 
-// store/text.h declares CopyMemory, which <windows.h> defines as a macro, so
-// it comes before any Windows header.
 #include "store/text.h"
 
 #include "ui/form/record_form.h"
