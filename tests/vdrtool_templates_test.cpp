@@ -6,120 +6,14 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 #include "tests/store_test_util.h"
+#include "tests/tool_process.h"
 
 using namespace testutil;
 
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-#ifdef _WIN32
-
-// The build passes Unix paths; under Wine they name files on drive Z:.
-std::string WindowsPath(const std::string& path) {
-  if (path.empty() || path[0] != '/') return path;
-  std::string dos = "Z:" + path;
-  for (char& c : dos)
-    if (c == '/') c = '\\';
-  return dos;
-}
-
-std::string Quote(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-  std::string q = "\"";
-  for (char c : arg) {
-    if (c == '"') q += '\\';
-    q += c;
-  }
-  return q + "\"";
-}
-
-int Spawn(const std::vector<std::string>& args, const std::string& folder,
-          const std::string& outPath, const std::string& errPath) {
-  const std::string tool = WindowsPath(VDRTOOL_PATH);
-  std::string commandLine = Quote(tool);
-  for (const auto& a : args) commandLine += " " + Quote(a);
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = INVALID_HANDLE_VALUE;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION process = {};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back(0);
-  BOOL started = CreateProcessA(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.c_str(), &startup, &process);
-  CloseHandle(out);
-  CloseHandle(err);
-  if (!started) {
-    ADD_FAILURE() << "cannot start " << tool << ": error " << GetLastError();
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 99);
-    ADD_FAILURE() << "vdrtool did not finish";
-  }
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
-}
-
-#else
-
-std::string WindowsPath(const std::string& path) { return path; }
-
-int Spawn(const std::vector<std::string>& args, const std::string& folder,
-          const std::string& outPath, const std::string& errPath) {
-  std::string tool = VDRTOOL_PATH;
-  std::vector<std::string> copies(args);
-  std::vector<char*> argv{tool.data()};
-  for (auto& a : copies) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || chdir(folder.c_str()) != 0) _exit(126);
-    dup2(out, 1);
-    dup2(err, 2);
-    execv(tool.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-#endif
-
-// Console output without the CRs the Windows C runtime adds to line ends.
-std::string ConsoleText(const std::string& path) {
-  std::string text;
-  for (uint8_t b : ReadBytes(path))
-    if (b != '\r') text += static_cast<char>(b);
-  return text;
-}
+using Result = ToolResult;
 
 std::string FileText(const std::string& path) {
   auto bytes = ReadBytes(path);
@@ -129,14 +23,7 @@ std::string FileText(const std::string& path) {
 class VdrtoolTemplates : public ::testing::Test {
  protected:
   // Runs vdrtool in the scratch folder.
-  Result Run(const std::vector<std::string>& args) {
-    Result r;
-    const std::string outPath = Path("stdout.txt"), errPath = Path("stderr.txt");
-    r.exitCode = Spawn(args, dir_.Path(""), outPath, errPath);
-    r.out = ConsoleText(outPath);
-    r.err = ConsoleText(errPath);
-    return r;
-  }
+  Result Run(const std::vector<std::string>& args) { return RunTool(args, dir_, dir_.Path("")); }
   std::string Ok(const std::vector<std::string>& args) {
     Result r = Run(args);
     EXPECT_EQ(r.exitCode, 0) << args[0] << "\nstderr: " << r.err;
@@ -207,7 +94,7 @@ TEST_F(VdrtoolTemplates, NewRefuses) {
 
 TEST_F(VdrtoolTemplates, LabelsAsOpenGivesThem) {
   // 44 fields: the world table.
-  const std::string sample = WindowsPath(VELDRANA_SAMPLE_DATABASE);
+  const std::string sample = HostPath(VELDRANA_SAMPLE_DATABASE);
   std::string labels = Ok({"labels", sample});
   EXPECT_EQ(labels.substr(0, 52), "Index\nRecord \nRecStat\nCountry\nOfficial name\nCapital\n");
   EXPECT_EQ(std::count(labels.begin(), labels.end(), '\n'), 47);
