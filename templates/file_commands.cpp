@@ -37,10 +37,9 @@ constexpr char kChangedMessage[] = "This Veldrana has been changed.";
 constexpr char kSaveQuestion[] = "Save Current File Now?";
 
 // The structure as the systems before Windows 2000 knew it: the members
-// after lpTemplateName are left out.
-constexpr DWORD kFileDialogSize = 76;
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == kFileDialogSize,
-              "76-byte OPENFILENAMEA");
+// after lpTemplateName are left out (76 bytes in a 32-bit program, 136 in a
+// 64-bit one).
+constexpr DWORD kFileDialogSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 OPENFILENAMEA fileDialog;
 
 bool DatabaseOpen() { return databaseFile.view != nullptr; }

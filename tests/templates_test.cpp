@@ -11,6 +11,7 @@
 
 #include "app/folders.h"
 #include "app/settings.h"
+#include "data/sample_database.h"
 #include "store/database_file.h"
 #include "templates/style_file.h"
 #include "templates/template_database.h"
@@ -529,6 +530,26 @@ TEST(DataFiles, EveryListedTemplateLoads) {
     CloseStyleFile(file);
   }
   FreeColumnLabels();
+}
+
+// The build's sample database is made by a native program; this build makes
+// it again. Equal bytes mean every build (32-bit, 64-bit, native) writes the
+// same file and reads what the others wrote.
+TEST(DataFiles, EveryBuildMakesTheSameSampleBytes) {
+  ScratchDir dir;
+  const std::string made = dir.Path("Sample.vdr");
+  std::string error;
+  ASSERT_TRUE(MakeSampleDatabase((kDataDir + "WELT13.xml").c_str(),
+                                 (kDataDir + "sample_countries.txt").c_str(), made.c_str(),
+                                 "World countries", &error))
+      << error;
+  const std::vector<uint8_t> bytes = ReadBytes(made);
+  ASSERT_GT(bytes.size(), store::kHeaderSize);
+  EXPECT_TRUE(bytes == ReadBytes(VELDRANA_SAMPLE_DATABASE)) << "differs from " VELDRANA_SAMPLE_DATABASE;
+  Db db;
+  ASSERT_TRUE(OpenDatabase(*db, VELDRANA_SAMPLE_DATABASE, false));
+  EXPECT_EQ(db->fieldCount, 44u);
+  EXPECT_GT(db->activeCount, 30u);
 }
 
 TEST(DataFiles, TheTemplatesOpenUses) {

@@ -34,15 +34,26 @@ std::set<std::string> FileNames(const std::string& folder, const char* pattern =
   return names;
 }
 
-// The one folder in the unpacked zip, ending with a backslash.
+#ifdef _WIN64
+constexpr char kReleaseFolders[] = "Veldrana-*-win64";
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr char kReleaseFolders[] = "Veldrana-*-win32";
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+// The one folder in the unpacked zip, named for this build, ending with a
+// backslash.
 std::string ReleaseFolder() {
   const std::string unpacked = std::string(VELDRANA_RELEASE_UNPACKED) + "\\";
-  const std::set<std::string> folders = FileNames(unpacked, "Veldrana-*");
+  EXPECT_EQ(FileNames(unpacked, "Veldrana-*").size(), 1u) << "in " << unpacked;
+  const std::set<std::string> folders = FileNames(unpacked, kReleaseFolders);
   EXPECT_EQ(folders.size(), 1u) << "in " << unpacked;
   return folders.empty() ? std::string() : unpacked + *folders.begin() + "\\";
 }
 
-// The subsystem field of a program file's PE header.
+// The subsystem field of a program file's PE header, for a program of this
+// build's machine; it lies at the same place in PE32 and PE32+ headers.
 int Subsystem(const std::string& path) {
   const std::vector<uint8_t> bytes = ReadBytes(path);
   if (bytes.size() < sizeof(IMAGE_DOS_HEADER)) return -1;
@@ -53,7 +64,7 @@ int Subsystem(const std::string& path) {
     return -1;
   IMAGE_NT_HEADERS32 nt;
   std::memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
-  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.FileHeader.Machine != IMAGE_FILE_MACHINE_I386)
+  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.FileHeader.Machine != kMachine)
     return -1;
   return nt.OptionalHeader.Subsystem;
 }

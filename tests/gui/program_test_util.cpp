@@ -114,7 +114,12 @@ void ProgramTest::SetUp() {
     const std::string from = std::string(VELDRANA_SOURCE_DIR) + "/data/" + name;
     ASSERT_TRUE(CopyFileA(from.c_str(), Path(name).c_str(), FALSE)) << from;
   }
-  mutexName = "Veldrana.exe test " + std::to_string(GetCurrentProcessId());
+  // A name of this test's own: Wine hands out the numbers of ended processes
+  // again, so the process number alone could meet a mutex not yet released.
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  mutexName = "Veldrana.exe test " + std::to_string(GetCurrentProcessId()) + " " +
+              std::to_string(now.QuadPart);
   dialogsSeen.clear();
   dialogHook_ = SetWindowsHookExA(WH_CBT, DialogHook, nullptr, GetCurrentThreadId());
 }

@@ -377,6 +377,12 @@ TEST(Resources, ManifestAsksForCommonControlsSixAsInvoker) {
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(text.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+#ifdef _WIN64
+  EXPECT_EQ(text.find("processorArchitecture=\"x86\""), std::string::npos);
+  EXPECT_NE(text.find("processorArchitecture=\"amd64\""), std::string::npos);
+#else
+  EXPECT_EQ(text.find("processorArchitecture=\"amd64\""), std::string::npos);
+#endif
 
   // And the loader honoured it: this program's common controls are the
   // side-by-side version 6 assembly, not the system folder's library.
