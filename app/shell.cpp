@@ -6,20 +6,18 @@
 
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/folders.h"
-#include "app/placement_win32.h"
-#include "app/settings.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/settings.h"
 #include "resources/resource.h"
 #include "store/text.h"
-#include "templates/file_commands.h"
 #include "ui/dialogs/about_box.h"
+#include "ui/form/form_commands.h"
 #include "ui/form/record_form.h"
+#include "ui/main/main_commands.h"
 #include "ui/main/main_window.h"
+#include "ui/placement.h"
 
-HINSTANCE instance;
-HWND mainWindow;
-HMENU mainMenu;
 bool ctrlHeld;
 const char* programCommandLine;
 
@@ -30,7 +28,7 @@ HANDLE instanceMutex;
 constexpr char kProgramFileName[] = "Veldrana.exe";
 constexpr char kMarkerFileName[] = "DefSet.txt";
 
-bool RegisterWindowClass(const char* name, WNDPROC procedure) {
+bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -139,7 +137,7 @@ int GetCommandArgument(int number, char* buffer, size_t bufferSize) {
 }
 
 StartResult StartProgram(const StartOptions& options) {
-  instance = GetModuleHandleA(nullptr);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
   programCommandLine = options.commandLine;
   if (options.programFolder && options.dataFolder)
     SetFolders(options.programFolder, options.dataFolder);
@@ -161,20 +159,20 @@ StartResult StartProgram(const StartOptions& options) {
 
   const int loadResult = LoadSettings();
 
-  if (!RegisterWindowClass(kMainClassName, MainWindowProc) ||
-      !RegisterWindowClass(kFormClassName, RecordFormProc))
+  if (!RegisterWindowClass(instance, kMainClassName, MainWindowProc) ||
+      !RegisterWindowClass(instance, kFormClassName, RecordFormProc))
     return StartResult::kFailed;
-  mainMenu = LoadMenuA(instance, "Menu");
   // The About box's tooltip window, made once.
   if (!aboutTooltip || !IsWindow(aboutTooltip)) CreateAboutTooltip(instance);
 
-  CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW, 100, 100,
-                  520, 400, nullptr, mainMenu, instance, nullptr);
-  if (mainWindow == nullptr) return StartResult::kFailed;
+  // The database named on the command line opens once the loop runs.
+  char file[kFolderSize];
+  const bool named = GetCommandArgument(1, file, sizeof file) == kArgumentFound;
+  if (!CreateMainWindow(LoadMenuA(instance, "Menu"), named ? file : nullptr))
+    return StartResult::kFailed;
   ShowMainWindow(loadResult);
 
   SetWorkingCopyPath();
-  SetRect(&formScrollRect, 0, 60, 4000, 4000);
   return StartResult::kStarted;
 }
 
@@ -234,13 +232,4 @@ int RunMessageLoop() {
   while (GetMessageA(&message, nullptr, 0, 0) > 0) HandleMessage(&message);
   SaveSettings();
   return static_cast<int>(message.wParam);
-}
-
-bool EndProgram() {
-  if (CloseDatabase() != 0) return false;
-  WINDOWPLACEMENT placement = {};
-  placement.length = sizeof placement;
-  if (GetWindowPlacement(mainWindow, &placement)) FromNativePlacement(placement, &settings.mainPlacement);
-  DestroyWindow(mainWindow);
-  return true;
 }

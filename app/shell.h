@@ -8,18 +8,12 @@
 
 #include <cstddef>
 
-// The process-wide state of the shell (the folders and currentFileName are in
-// app/folders.h).
-extern HINSTANCE instance;
-extern HWND mainWindow;    // the VDMain window; null before it exists and after it is destroyed
-extern HMENU mainMenu;     // the menu resource "Menu"
-extern bool ctrlHeld;      // the keyboard filter believes Ctrl is down
+// The state of the shell (the folders and currentFileName are in
+// core/folders.h, the windows in ui/).
+extern bool ctrlHeld;  // the keyboard filter believes Ctrl is down
 // The command line the arguments are read from; null: the process's own.
 extern const char* programCommandLine;
 
-constexpr char kMainClassName[] = "VDMain";
-constexpr char kFormClassName[] = "VDDetail";
-constexpr char kMainCaption[] = "Veldrana 0.93";
 constexpr char kInstanceMutexName[] = "Veldrana.exe";
 
 // What start-up may take from elsewhere than the process itself; the program
@@ -50,7 +44,7 @@ void ReleaseInstanceMutex();
 void FindFolders();
 
 // Copies argument `number` of the command line into buffer (bufferSize bytes)
-// and returns a result of CommandArgument (app/command_line.h).
+// and returns a result of CommandArgument (core/command_line.h).
 int GetCommandArgument(int number, char* buffer, size_t bufferSize);
 
 // One message as the loop handles it: key presses and releases through
@@ -62,9 +56,3 @@ void FilterKey(MSG* message);
 // Runs the message loop until WM_QUIT, then writes the settings. Returns the
 // exit code.
 int RunMessageLoop();
-
-// The ending path shared by the close box, Escape, Exit and the end of the
-// Windows session: close the database (which may ask to save, and may be
-// cancelled), keep the main window's placement, destroy the window. False
-// when the database stayed open and the program runs on.
-bool EndProgram();

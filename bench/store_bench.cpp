@@ -141,16 +141,8 @@ void BM_AddRecords(benchmark::State& state) {
   auto db = NewDatabaseFile();
   for (auto _ : state) {
     state.PauseTiming();
-    db->Close();
-    std::snprintf(db->path, sizeof db->path, "%s", path.c_str());
-    db->fieldCount = bench::kTableFieldCount;
-    db->writable = 1;
-    bool ready = db->Create() == 1;
-    for (uint32_t i = 0; ready && i < bench::kTableFieldCount; ++i)
-      ready = db->WriteFieldType(i + 1, bench::kTableTypes[i]) == 1;
-    ready = ready && db->LayoutFields() == 1;
-    db->Close();
-    ready = ready && OpenAt(*db, path, true);
+    bool ready = db->CreateEmpty(path.c_str(), bench::kTableTypes, bench::kTableFieldCount) == 1 &&
+                 OpenAt(*db, path, true);
     state.ResumeTiming();
     if (!ready) {
       state.SkipWithError("create failed");

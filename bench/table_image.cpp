@@ -24,19 +24,11 @@ void StoreU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 // exactly as the store creates it; the file is made at path and read back.
 bool NewHeader(const std::string& path, std::vector<uint8_t>* header) {
   std::unique_ptr<DatabaseFile> db(new DatabaseFile());
-  std::snprintf(db->path, sizeof db->path, "%s", path.c_str());
-  db->fieldCount = kTableFieldCount;
-  db->writable = 1;
-  if (!db->Create()) return false;
-  bool ok = true;
-  for (uint32_t i = 0; i < kTableFieldCount; ++i) ok = ok && db->WriteFieldType(i + 1, kTableTypes[i]);
-  ok = ok && db->LayoutFields();
-  db->Close();
-  if (!ok) return false;
+  if (!db->CreateEmpty(path.c_str(), kTableTypes, kTableFieldCount)) return false;
   header->assign(store::kHeaderSize + store::kFieldDefSize * kTableFieldCount, 0);
   std::FILE* in = std::fopen(path.c_str(), "rb");
   if (in == nullptr) return false;
-  ok = std::fread(header->data(), 1, header->size(), in) == header->size();
+  const bool ok = std::fread(header->data(), 1, header->size(), in) == header->size();
   std::fclose(in);
   return ok;
 }

@@ -5,7 +5,7 @@
 
 #include "store/database_file.h"
 #include "store/text.h"
-#include "templates/template_database.h"
+#include "core/templates/template_database.h"
 
 namespace {
 

@@ -26,27 +26,13 @@ struct Seed {
   int64_t slots;    // when not -1, the slot count written into the header (with trim)
 };
 
-bool Create(DatabaseFile& db, const std::string& path, const std::vector<uint32_t>& types) {
-  db.Close();
-  std::snprintf(db.path, sizeof db.path, "%s", path.c_str());
-  db.fieldCount = static_cast<uint32_t>(types.size());
-  db.writable = 1;
-  if (!db.Create()) return false;
-  for (size_t i = 0; i < types.size(); ++i)
-    if (!db.WriteFieldType(static_cast<uint32_t>(i + 1), types[i])) return false;
-  bool ok = db.LayoutFields() == 1;
-  db.Close();
-  return ok;
-}
-
 const char* const kWords[] = {"pear", "Banana", "apple", "12", "xABy", "aab", "\xC4pfel", "zebra", ""};
 
 bool Make(const Seed& seed, const std::string& path) {
   std::unique_ptr<DatabaseFile> db(new DatabaseFile());
-  if (!Create(*db, path, seed.types)) return false;
-  std::snprintf(db->path, sizeof db->path, "%s", path.c_str());
-  db->writable = 1;
-  if (!db->Open()) return false;
+  if (!db->CreateEmpty(path.c_str(), seed.types.data(), static_cast<uint32_t>(seed.types.size())) ||
+      !db->OpenFile(path.c_str(), true))
+    return false;
   db->SetLongName(seed.name);
   uint32_t word = 0;
   for (uint32_t r = 0; r < seed.records; ++r) {

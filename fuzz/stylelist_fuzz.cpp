@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "templates/style_file.h"
+#include "core/templates/style_file.h"
 
 namespace {
 

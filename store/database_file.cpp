@@ -46,8 +46,6 @@ void ResetDatabaseFile(DatabaseFile* db) {
   std::memset(static_cast<void*>(db), 0, sizeof *db);
 }
 
-uint32_t DatabaseFile::FieldWidth(uint32_t typeCode) { return FieldTypeWidth(typeCode); }
-
 uint8_t* DatabaseFile::SlotAt(uint32_t slot) const {
   return view + recordAreaOffset + static_cast<size_t>(slot) * recordSize;
 }
@@ -115,6 +113,14 @@ void DatabaseFile::RecountLive() {
   liveActive = low.active + high.active;
   liveInUse = low.inUse + high.inUse;
   reuseScanStart = 0;
+}
+
+int DatabaseFile::OpenFile(const char* file, bool forWriting) {
+  Close();
+  if (TextLength(file) >= sizeof path) return 0;
+  CopyText(file, path, sizeof path);
+  writable = forWriting ? 1 : 0;
+  return Open();
 }
 
 int DatabaseFile::Open() {
@@ -218,6 +224,36 @@ int DatabaseFile::Create() {
   return 1;
 }
 
+int DatabaseFile::CreateEmpty(const char* file, const uint32_t* typeCodes, uint32_t count) {
+  Close();
+  if (TextLength(file) >= sizeof path || count > kMaxFieldCount) return 0;
+  CopyText(file, path, sizeof path);
+  fieldCount = count;
+  writable = 1;
+  if (!Create()) return 0;
+  bool ok = true;
+  for (uint32_t i = 0; i < count && ok; ++i) ok = WriteFieldType(i + 1, typeCodes[i]) == 1;
+  ok = ok && LayoutFields() == 1;
+  Close();
+  if (!ok) platform::DeleteFileAt(file);
+  return ok ? 1 : 0;
+}
+
+int DatabaseFile::CreateWithFields(const char* file, const uint32_t* typeCodes, uint32_t count,
+                                   const char* longName, uint32_t templateVersion) {
+  if (!CreateEmpty(file, typeCodes, count)) return 0;
+  // The name as the New dialog takes it: at most 299 characters.
+  char name[kLongNameSize];
+  CopyText(longName, name, sizeof name);
+  writable = 1;
+  if (Open() == 1 && AllocateSlot() >= 0 && SetLongName(name) == 1 &&
+      SetTemplateVersion(templateVersion) == 1)
+    return 1;
+  Close();
+  platform::DeleteFileAt(file);
+  return 0;
+}
+
 int DatabaseFile::WriteFieldType(uint32_t field, uint32_t typeCode) {
   if (field == 0 || fileHandle == platform::kNoFile || view != nullptr) return 0;
   uint32_t entry[2] = {typeCode, 0};
@@ -278,7 +314,7 @@ uint32_t DatabaseFile::CountActive() {
 
 uint32_t DatabaseFile::CountInUse() { return view == nullptr ? 0 : liveInUse; }
 
-int64_t DatabaseFile::GetRecStat(int32_t slot) {
+int64_t DatabaseFile::GetRecStat(int32_t slot) const {
   if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
     return -1;
   return RecStatAt(static_cast<uint32_t>(slot));
@@ -291,18 +327,42 @@ int DatabaseFile::SetRecStat(int32_t slot, uint32_t value) {
   return 1;
 }
 
+bool DatabaseFile::ReadFieldDef(uint32_t field, uint32_t* typeCode, uint32_t* offset) const {
+  if (view == nullptr || field == 0 || field > fieldCount) return false;
+  const uint8_t* def = view + directoryOffset + kFieldDefSize * (field - 1);
+  *typeCode = LoadU32(def);
+  *offset = LoadU32(def + 4);
+  return true;
+}
+
 uint32_t DatabaseFile::FieldTypeOf(uint32_t field) const {
-  if (view == nullptr || field == 0 || field > fieldCount) return kTextUndefined;
-  return LoadU32(view + directoryOffset + kFieldDefSize * (field - 1));
+  uint32_t code = kTextUndefined, offset = 0;
+  ReadFieldDef(field, &code, &offset);
+  return code;
 }
 
 const uint8_t* DatabaseFile::FieldBytes(int32_t slot, uint32_t field, uint32_t* typeCode) const {
-  if (view == nullptr || field == 0 || field > fieldCount || slot < 0 ||
-      static_cast<uint32_t>(slot) >= slotCount)
+  uint32_t offset = 0;
+  if (slot < 0 || static_cast<uint32_t>(slot) >= slotCount || !ReadFieldDef(field, typeCode, &offset))
     return nullptr;
-  const uint8_t* def = view + directoryOffset + kFieldDefSize * (field - 1);
-  *typeCode = LoadU32(def);
-  return view + LoadU32(def + 4) + static_cast<size_t>(slot) * recordSize;
+  return view + offset + static_cast<size_t>(slot) * recordSize;
+}
+
+size_t DatabaseFile::DisplayText(int32_t slot, uint32_t field, char (&digits)[12],
+                                 const char** text) const {
+  uint32_t code = 0;
+  const uint8_t* bytes = FieldBytes(slot, field, &code);
+  if (bytes == nullptr) {
+    *text = "";
+    return 0;
+  }
+  if (IsNumberType(code)) {
+    NumberToUnsignedText(DecodeNumber(bytes, code), digits, sizeof digits);
+    *text = digits;
+    return TextLength(digits);
+  }
+  *text = reinterpret_cast<const char*>(bytes);
+  return strnlen(*text, FieldTypeWidth(code) - 1);
 }
 
 int32_t DatabaseFile::ReadField(int32_t slot, uint32_t field) {
@@ -311,9 +371,7 @@ int32_t DatabaseFile::ReadField(int32_t slot, uint32_t field) {
   const uint8_t* bytes = FieldBytes(slot, field, &code);
   if (bytes == nullptr) return -1;
   if (IsNumberType(code)) {
-    numberValue = code == kNumber8 ? bytes[0]
-                  : code == kNumber16 ? static_cast<uint32_t>(bytes[0] | bytes[1] << 8)
-                                      : LoadU32(bytes);
+    numberValue = DecodeNumber(bytes, code);
   } else {
     uint32_t width = FieldTypeWidth(code);
     std::memcpy(textValue, bytes, width - 1);

@@ -6,6 +6,11 @@
 // directory of 8 bytes per field (type code, absolute offset of the field in
 // slot 0), then slotCount record slots of recordSize bytes, each a RecStat
 // word followed by the fields packed in directory order.
+//
+// Conventions: slots count from 0, fields and record numbers from 1. An
+// operation that yields a slot, a record number or a type code returns -1
+// for nothing found or failure; the others return 1 for success, 0 for
+// failure. Nothing here shows a message.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +42,7 @@ constexpr size_t kPathSize = 600;
 
 struct DatabaseFile {
   char path[store::kPathSize];
-  uint8_t* view;
+  uint8_t* view;  // null while no database is open
   platform::FileHandle fileHandle;
   void* mappingHandle;
   uint32_t fieldCount;
@@ -51,28 +56,63 @@ struct DatabaseFile {
   char searchText[store::kSearchTextSize];
   uint32_t openOk;
   uint32_t writable;
+  // 1: the store's own loops keep activeCount as it is until they recount.
   uint32_t holdRecount;
 
-  // Format and fields.
-  static uint32_t FieldWidth(uint32_t typeCode);
-  int Open();
+  // Opening, creating and closing.
+  // Opens `path` (at most 599 characters) for reading, or reading and
+  // writing, and validates it; 0 when it cannot be opened or is no database.
+  int OpenFile(const char* path, bool forWriting);
+  int Open();  // the same for the path and writable already set
   void Close();
+  // Makes a database at `path` (replacing any file there) the way New makes
+  // one: a field of each type code, one active empty record, the long name
+  // (cut to 299 characters) and the template's version; leaves it open for
+  // writing. 0 when any step fails; what was written is then removed.
+  int CreateWithFields(const char* path, const uint32_t* typeCodes, uint32_t count,
+                       const char* longName, uint32_t templateVersion);
+  // Its first part: the file with its fields and its first empty slots, no
+  // record and no name, left closed.
+  int CreateEmpty(const char* path, const uint32_t* typeCodes, uint32_t count);
+  // The steps CreateEmpty takes: Create writes the header of fieldCount
+  // fields, WriteFieldType fills the directory, LayoutFields places the
+  // fields and appends the first empty slots. The file is not mapped yet.
   int Create();
   int WriteFieldType(uint32_t field, uint32_t typeCode);
   int LayoutFields();
+  int AppendEmptySlots(uint32_t count);
+
+  // The header.
   int SetLongName(const char* text);
-  int ReadLongName();
+  int ReadLongName();  // into textValue
   int SetTemplateVersion(uint32_t version);
+
+  // Fields and record statuses.
   uint32_t CountActive();
   uint32_t CountInUse();
-  int64_t GetRecStat(int32_t slot);
+  int64_t GetRecStat(int32_t slot) const;
   int SetRecStat(int32_t slot, uint32_t value);
+  // A field's value into numberValue or textValue; its type code, or -1.
   int32_t ReadField(int32_t slot, uint32_t field);
+  // numberValue or textValue into a field (texts cut to the field's width
+  // less one); its type code, or -1.
   int32_t WriteField(int32_t slot, uint32_t field);
   int CopySlot(int32_t source, int32_t target);
   int ClearFields(int32_t slot);
-  int AppendEmptySlots(uint32_t count);
   int32_t FindRecStat(uint32_t value, int32_t start);
+  // A field's directory entry: its type code and the file offset of the
+  // field in slot 0. False when there is no such field.
+  bool ReadFieldDef(uint32_t field, uint32_t* typeCode, uint32_t* offset) const;
+  // The type code of a field; a 64-byte text for a field that does not exist.
+  uint32_t FieldTypeOf(uint32_t field) const;
+  // Where the bytes of a field lie, and its type, for code that reads values
+  // in place. Null when the slot or field does not exist.
+  const uint8_t* FieldBytes(int32_t slot, uint32_t field, uint32_t* typeCode) const;
+  // A field as the program shows it, read in place: numbers as unsigned
+  // decimal (written into digits), texts as stored up to the field's width
+  // less one. Sets *text and returns its length; 0 and "" when the slot or
+  // the field does not exist.
+  size_t DisplayText(int32_t slot, uint32_t field, char (&digits)[12], const char** text) const;
 
   // Allocation, resizing and compaction.
   int32_t AllocateSlot();
@@ -89,6 +129,8 @@ struct DatabaseFile {
   int32_t PreviousActive(int32_t slot);
   int32_t RecordNumberOf(int32_t slot);
   int32_t SlotOfRecordNumber(uint32_t recordNumber);
+  // searchText := text, cut to 30 characters.
+  void SetSearchText(const char* text);
   int32_t SearchNext(int32_t slot);
   int32_t SearchFromStart();
   int32_t SearchPrevious(int32_t slot);
@@ -97,12 +139,8 @@ struct DatabaseFile {
   // Sorting.
   int SortByField(uint32_t field);
 
-  // Where the bytes of a field lie, and its type, for code that reads values
-  // in place (the record list, the CSV export). Null when the slot or field
-  // does not exist.
-  const uint8_t* FieldBytes(int32_t slot, uint32_t field, uint32_t* typeCode) const;
-  // The type code of a field; a 64-byte text for a field that does not exist.
-  uint32_t FieldTypeOf(uint32_t field) const;
+ private:
+  friend struct StoreInside;
 
   // Kept alongside the members above so that adding records stays linear:
   // true counts of the slots at or above 10 and exactly 10, whatever
@@ -136,6 +174,9 @@ struct DatabaseFile {
 };
 
 extern DatabaseFile databaseFile;
+
+// Whether the program's database is open.
+inline bool DatabaseOpen() { return databaseFile.view != nullptr; }
 
 // Sets every member to its closed state; the program starts with this.
 void ResetDatabaseFile(DatabaseFile* db);

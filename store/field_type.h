@@ -39,3 +39,12 @@ enum RecStat : uint32_t {
 // A slot is in use when its RecStat is above 9.
 inline bool IsInUse(uint32_t recStat) { return recStat > 9; }
 inline bool IsReusable(uint32_t recStat) { return recStat == kRecEmpty || recStat == kRecDeleted; }
+
+// The value of a number field from its bytes: 1, 2 or 4 bytes, little-endian;
+// codes 3 to 9 read their first four bytes.
+inline uint32_t DecodeNumber(const uint8_t* bytes, uint32_t code) {
+  if (code == kNumber8) return bytes[0];
+  if (code == kNumber16) return static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}

@@ -99,11 +99,7 @@ bool DatabaseFile::ScanRecord(uint32_t slot, uint32_t number, FieldsRead* read) 
     uint32_t code = 0;
     const uint8_t* bytes = FieldBytes(static_cast<int32_t>(slot), field, &code);
     if (IsNumberType(code)) {
-      uint32_t value = 0;
-      if (code == kNumber8) value = bytes[0];
-      else if (code == kNumber16) value = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
-      else std::memcpy(&value, bytes, 4);
-      matched = number != 0 && value == number;
+      matched = number != 0 && DecodeNumber(bytes, code) == number;
       read->numberSlot = slot;
       read->numberField = field;
     } else {
@@ -130,6 +126,8 @@ int32_t DatabaseFile::RecordMatches(int32_t slot) {
   LoadFieldsRead(read);
   return matched ? slot : -1;
 }
+
+void DatabaseFile::SetSearchText(const char* text) { CopyText(text, searchText, sizeof searchText); }
 
 int32_t DatabaseFile::SearchFromStart() { return SearchNext(-1); }
 

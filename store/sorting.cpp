@@ -38,11 +38,7 @@ class KeyReader {
     uint32_t code = 0;
     const uint8_t* bytes = db_.FieldBytes(static_cast<int32_t>(slot), field_, &code);
     if (IsNumberType(code)) {
-      uint32_t value = 0;
-      if (code == kNumber8) value = bytes[0];
-      else if (code == kNumber16) value = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
-      else std::memcpy(&value, bytes, 4);
-      NumberToSignedText(value, buffer, bufferSize);
+      NumberToSignedText(DecodeNumber(bytes, code), buffer, bufferSize);
       *length = std::strlen(buffer);
       return buffer;
     }

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "store/database_file.h"
+#include "store/store_inside.h"
 #include "tests/store_reference.h"
 #include "tests/store_test_util.h"
 
@@ -107,7 +108,7 @@ TEST(Allocation, GrowsAndShrinksAtTheThresholds) {
     // Records keep their order whether or not they moved.
     std::vector<uint32_t> order;
     for (uint32_t s = 0; s < db->slotCount; ++s)
-      if (db->RecStatAt(s) > 9 && static_cast<int32_t>(s) != slot) order.push_back(GetNumber(*db, s, 1));
+      if (StoreInside::RecStatAt(*db, s) > 9 && static_cast<int32_t>(s) != slot) order.push_back(GetNumber(*db, s, 1));
     EXPECT_EQ(order.size(), c.used) << c.name;
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << c.name;
     db->Close();

@@ -1,6 +1,6 @@
 // Command-line arguments: quoting, blanks, the result codes, and lines far
 // longer than any buffer.
-#include "app/command_line.h"
+#include "core/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "store/database_file.h"
-#include "templates/csv_export.h"
+#include "core/csv_export.h"
 #include "tests/store_test_util.h"
 
 using namespace testutil;

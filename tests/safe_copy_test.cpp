@@ -1,6 +1,6 @@
 // Saving over the user's file: the file is either replaced whole or left as
 // it was, and no side file is left behind.
-#include "templates/safe_copy.h"
+#include "core/safe_copy.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "core/settings.h"
 #include "tests/store_test_util.h"
 
 #ifdef _WIN32
-#include "app/placement_win32.h"
+#include "ui/placement.h"
 #endif
 
 using namespace testutil;

@@ -1,5 +1,7 @@
 #include "tests/store_test_util.h"
 
+#include "store/store_inside.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -38,22 +40,11 @@ Db::Db() : db(new DatabaseFile()) { std::memset(static_cast<void*>(db.get()), 0,
 Db::~Db() { db->Close(); }
 
 bool CreateDatabase(DatabaseFile& db, const std::string& path, const std::vector<uint32_t>& types) {
-  db.Close();
-  std::snprintf(db.path, sizeof db.path, "%s", path.c_str());
-  db.fieldCount = static_cast<uint32_t>(types.size());
-  db.writable = 1;
-  if (!db.Create()) return false;
-  for (size_t i = 0; i < types.size(); ++i)
-    if (!db.WriteFieldType(static_cast<uint32_t>(i + 1), types[i])) return false;
-  bool ok = db.LayoutFields() == 1;
-  db.Close();
-  return ok;
+  return db.CreateEmpty(path.c_str(), types.data(), static_cast<uint32_t>(types.size())) == 1;
 }
 
 bool OpenDatabase(DatabaseFile& db, const std::string& path, bool writable) {
-  std::snprintf(db.path, sizeof db.path, "%s", path.c_str());
-  db.writable = writable ? 1 : 0;
-  return db.Open() == 1;
+  return db.OpenFile(path.c_str(), writable) == 1;
 }
 
 bool CreateAndOpen(DatabaseFile& db, const std::string& path, const std::vector<uint32_t>& types) {
@@ -83,7 +74,7 @@ bool WriteDatabase(const std::string& path, const std::vector<uint32_t>& types, 
 
 std::vector<uint8_t> ViewBytes(const DatabaseFile& db) {
   if (db.view == nullptr) return {};
-  return std::vector<uint8_t>(db.view, db.view + db.mapping.size);
+  return std::vector<uint8_t>(db.view, db.view + StoreInside::MappedSize(db));
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -138,7 +129,7 @@ void SetStatuses(DatabaseFile& db, const std::vector<uint32_t>& statuses) {
 
 std::vector<uint32_t> Statuses(DatabaseFile& db) {
   std::vector<uint32_t> out;
-  for (uint32_t s = 0; s < db.slotCount; ++s) out.push_back(db.RecStatAt(s));
+  for (uint32_t s = 0; s < db.slotCount; ++s) out.push_back(StoreInside::RecStatAt(db, s));
   return out;
 }
 

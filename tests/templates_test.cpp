@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "core/settings.h"
 #include "data/sample_database.h"
 #include "store/database_file.h"
-#include "templates/style_file.h"
-#include "templates/template_database.h"
+#include "core/templates/style_file.h"
+#include "core/templates/template_labels.h"
+#include "core/templates/template_database.h"
 #include "tests/store_test_util.h"
 
 using namespace testutil;

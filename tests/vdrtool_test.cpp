@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/database_file.h"
+#include "store/store_inside.h"
 #include "tests/store_test_util.h"
 #include "tests/tool_process.h"
 
@@ -166,7 +167,7 @@ TEST_F(Vdrtool, AddCopyDeleteKeepRecordNumbers) {
     Db db;
     ASSERT_TRUE(OpenDatabase(*db, file, false));
     EXPECT_EQ(db->slotCount, 20u);  // grown: fewer than 10 slots were free
-    EXPECT_EQ(std::memcmp(db->SlotAt(1), db->SlotAt(2), db->recordSize), 0);
+    EXPECT_EQ(std::memcmp(StoreInside::SlotAt(*db, 1), StoreInside::SlotAt(*db, 2), db->recordSize), 0);
   }
   // A copy that lands behind its source.
   EXPECT_EQ(Ok({"copy", file, "1"}), "3\n");
@@ -200,7 +201,7 @@ TEST_F(Vdrtool, CopyFollowsARecordThatCompactionMoved) {
   EXPECT_EQ(GetText(*db, 39, 1), "record 40");
   EXPECT_EQ(GetText(*db, 60, 1), "record 40");
   EXPECT_EQ(GetNumber(*db, 60, 2), 1078u);
-  EXPECT_EQ(std::memcmp(db->SlotAt(39), db->SlotAt(60), db->recordSize), 0);
+  EXPECT_EQ(std::memcmp(StoreInside::SlotAt(*db, 39), StoreInside::SlotAt(*db, 60), db->recordSize), 0);
 }
 
 TEST_F(Vdrtool, SortOrdersTextsByLocaleAndNumbersAsText) {

@@ -84,9 +84,9 @@ int CommandCreate(int argc, char** argv) {
 
   Edit edit;
   if (!edit.BeginNew(file)) return kExitFailed;
-  if (!CreateNewDatabase(edit.TempPath(), types.data(), static_cast<uint32_t>(types.size()), name,
-                         1))
-    return kExitFailed;
+  if (!db.CreateWithFields(edit.TempPath(), types.data(), static_cast<uint32_t>(types.size()), name,
+                           1))
+    return Fail(std::string("Cannot create ") + edit.TempPath());
   return edit.Commit();
 }
 
@@ -113,11 +113,8 @@ int CommandInfo(int, char** argv) {
   out.Append(db.textValue);
   out.Newline();
   for (uint32_t field = 1; field <= db.fieldCount; ++field) {
-    // The field's directory entry: its type code and its valueOffset.
-    uint32_t entry[2];
-    std::memcpy(entry, db.view + db.directoryOffset + store::kFieldDefSize * (field - 1),
-                sizeof entry);
-    const uint32_t code = entry[0];
+    uint32_t code = 0, valueOffset = 0;
+    db.ReadFieldDef(field, &code, &valueOffset);
     out.Append("field");
     out.Tab();
     out.AppendUnsigned(field);
@@ -126,7 +123,7 @@ int CommandInfo(int, char** argv) {
     out.Tab();
     out.Append(FieldTypeName(code));
     out.Tab();
-    out.AppendUnsigned(entry[1]);
+    out.AppendUnsigned(valueOffset);
     out.Newline();
   }
   return out.Flush() ? kExitOk : Fail("Cannot write the output");
@@ -146,7 +143,7 @@ int CommandList(int, char** argv) {
     out.AppendSigned(static_cast<int32_t>(db.GetRecStat(slot)));
     for (uint32_t field = 1; field <= db.fieldCount; ++field) {
       const char* text;
-      size_t length = FieldDisplayText(slot, field, digits, &text);
+      size_t length = db.DisplayText(slot, field, digits, &text);
       out.Tab();
       out.Append(text, length);
     }
@@ -267,7 +264,7 @@ int CommandSearch(int argc, char** argv) {
     if (!ParseNumberArgument(argv[3], "slot", &from)) return kExitUsage;
   }
   if (!OpenForReading(argv[0])) return kExitFailed;
-  CopyText(text, db.searchText, sizeof db.searchText);  // the first 30 characters
+  db.SetSearchText(text);  // the first 30 characters
   int32_t slot = -1;
   switch (direction) {
     case kFromStart: slot = db.SearchFromStart(); break;

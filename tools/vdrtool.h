@@ -64,20 +64,6 @@ class Edit {
   bool active_ = false;
 };
 
-// Makes a database at path the way New does: header and directory for these
-// type codes, LayoutFields, then Open (writable) and AllocateSlot, so that it
-// holds one active, empty record; then SetLongName (cut to 299 characters)
-// and SetTemplateVersion. Leaves the database open in databaseFile. False on
-// any failure, with the reason reported.
-bool CreateNewDatabase(const char* path, const uint32_t* types, uint32_t count,
-                       const char* longName, uint32_t templateVersion);
-
-// A field of a slot as display text, read in place: numbers as unsigned
-// decimal (written into digits), texts as stored, up to the field's width
-// less one. Sets *text and returns the length; 0 and "" when the slot or the
-// field does not exist.
-size_t FieldDisplayText(int32_t slot, uint32_t field, char (&digits)[12], const char** text);
-
 // Output gathered in one large buffer and written with fwrite in big pieces.
 class OutputBuffer {
  public:

@@ -1,6 +1,5 @@
 // The pieces every vdrtool command builds on: reporting, argument parsing,
-// opening a database read-only or through a copy, creating one the way New
-// does, field display text and buffered output.
+// opening a database read-only or through a copy, and buffered output.
 #include "tools/vdrtool.h"
 
 #include <cstdio>
@@ -36,25 +35,13 @@ bool ParseCount(const char* text, uint32_t* value) {
   return true;
 }
 
-namespace {
-
-// Points databaseFile at path; false when the path does not fit.
-bool SetPath(const char* path) {
-  if (TextLength(path) >= sizeof databaseFile.path) return false;
-  CopyText(path, databaseFile.path, sizeof databaseFile.path);
-  return true;
-}
-
-}  // namespace
-
 bool OpenForReading(const char* file) {
   databaseFile.Close();
-  if (!SetPath(file)) {
+  if (TextLength(file) >= sizeof databaseFile.path) {
     Fail("Path too long");
     return false;
   }
-  databaseFile.writable = 0;
-  if (databaseFile.Open() != 1) {
+  if (databaseFile.OpenFile(file, false) != 1) {
     Fail("Not a Veldrana file");
     return false;
   }
@@ -75,10 +62,7 @@ bool Edit::Begin(const char* file) {
     Fail("Cannot write " + temp_);
     return false;
   }
-  databaseFile.Close();
-  SetPath(temp_.c_str());  // Prepare made sure it fits
-  databaseFile.writable = 1;
-  if (databaseFile.Open() != 1) {
+  if (databaseFile.OpenFile(temp_.c_str(), true) != 1) {  // Prepare made sure the path fits
     Abandon();
     Fail("Not a Veldrana file");
     return false;
@@ -122,72 +106,6 @@ void Edit::Abandon() {
   active_ = false;
   databaseFile.Close();
   platform::DeleteFileAt(temp_.c_str());
-}
-
-bool CreateNewDatabase(const char* path, const uint32_t* types, uint32_t count,
-                       const char* longName, uint32_t templateVersion) {
-  DatabaseFile& db = databaseFile;
-  db.Close();
-  if (!SetPath(path)) {
-    Fail("Path too long");
-    return false;
-  }
-  const std::string cannot = std::string("Cannot create ") + path;
-  db.fieldCount = count;
-  db.writable = 1;
-  if (db.Create() != 1) {
-    Fail(cannot);
-    return false;
-  }
-  bool ok = true;
-  for (uint32_t i = 0; i < count && ok; ++i) ok = db.WriteFieldType(i + 1, types[i]) == 1;
-  ok = ok && db.LayoutFields() == 1;
-  db.Close();
-  if (!ok) {
-    Fail(cannot);
-    return false;
-  }
-  db.writable = 1;
-  if (db.Open() != 1) {
-    Fail(cannot);
-    return false;
-  }
-  if (db.AllocateSlot() < 0) {
-    Fail("No free slot");
-    return false;
-  }
-  // The name as the New dialog takes it: at most 299 characters.
-  char name[store::kLongNameSize];
-  CopyText(longName, name, sizeof name);
-  if (db.SetLongName(name) != 1 || db.SetTemplateVersion(templateVersion) != 1) {
-    Fail(cannot);
-    return false;
-  }
-  return true;
-}
-
-size_t FieldDisplayText(int32_t slot, uint32_t field, char (&digits)[12], const char** text) {
-  uint32_t code = 0;
-  const uint8_t* bytes = databaseFile.FieldBytes(slot, field, &code);
-  if (bytes == nullptr) {
-    *text = "";
-    return 0;
-  }
-  if (IsNumberType(code)) {
-    uint32_t value;
-    if (code == kNumber8) {
-      value = bytes[0];
-    } else if (code == kNumber16) {
-      value = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
-    } else {
-      std::memcpy(&value, bytes, 4);
-    }
-    NumberToUnsignedText(value, digits, sizeof digits);
-    *text = digits;
-    return TextLength(digits);
-  }
-  *text = reinterpret_cast<const char*>(bytes);
-  return strnlen(*text, FieldTypeWidth(code) - 1);
 }
 
 OutputBuffer::OutputBuffer() : data_(new char[kCapacity]) {}

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "platform/platform.h"
 #include "store/database_file.h"
 #include "store/text.h"
-#include "templates/csv_export.h"
-#include "templates/style_file.h"
-#include "templates/template_database.h"
+#include "core/csv_export.h"
+#include "core/templates/style_file.h"
+#include "core/templates/template_labels.h"
+#include "core/templates/template_database.h"
 #include "tools/vdrtool.h"
 
 namespace vdrtool {
@@ -63,8 +64,7 @@ int CommandLabels(int, char** argv) {
   // Open gives a database without active records no columns at all.
   if (databaseFile.activeCount == 0) return kExitOk;
   UseToolFolder();
-  CopyText(databaseFile.fieldCount == 44 ? "WELT13.xml" : "Spare.xml", templateFileName,
-           sizeof templateFileName);
+  UseTemplateForFieldCount(databaseFile.fieldCount);
   std::vector<ListColumn> columns;
   if (!ReadStyleColumns(&columns))
     return Fail(std::string("Cannot read the template ") + templateFileName);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "resources/resource.h"
 #include "tests/gui/dialog_steps.h"
 #include "tests/gui/gui_test_util.h"

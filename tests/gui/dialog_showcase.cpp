@@ -7,8 +7,8 @@
 
 #include <cstring>
 
-#include "app/folders.h"
-#include "app/options.h"
+#include "core/folders.h"
+#include "ui/dialogs/options_dialog.h"
 #include "resources/resource.h"
 #include "ui/dialogs/about_box.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
+#include "ui/dialogs/options_dialog.h"
 
 namespace dialogsteps {
 

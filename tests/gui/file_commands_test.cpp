@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "core/settings.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
-#include "templates/file_commands.h"
+#include "ui/main/file_menu.h"
 #include "tests/gui/program_test_util.h"
 #include "ui/main/main_window.h"
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
-#include "templates/csv_export.h"
-#include "templates/file_commands.h"
+#include "core/csv_export.h"
+#include "ui/main/file_menu.h"
 #include "tests/gui/program_test_util.h"
 #include "ui/dialogs/prompt_dialog.h"
 #include "ui/form/record_form.h"

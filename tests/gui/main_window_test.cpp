@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/options.h"
-#include "app/placement_win32.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/placement.h"
+#include "core/settings.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
-#include "templates/file_commands.h"
-#include "templates/style_file.h"
+#include "ui/main/file_menu.h"
+#include "core/templates/style_file.h"
+#include "core/templates/template_labels.h"
 #include "tests/gui/program_test_util.h"
 #include "ui/form/record_form.h"
 #include "ui/main/main_window.h"

@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
-#include "templates/file_commands.h"
-#include "templates/new_database.h"
-#include "templates/style_file.h"
+#include "ui/main/file_menu.h"
+#include "core/templates/new_database.h"
+#include "core/templates/style_file.h"
+#include "core/templates/template_labels.h"
 #include "tests/gui/program_test_util.h"
 #include "ui/dialogs/new_dialog.h"
 #include "ui/dialogs/prompt_dialog.h"

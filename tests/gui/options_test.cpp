@@ -4,14 +4,14 @@
 // real registry of the test prefix and in a sandbox that the three root keys
 // are redirected to (RegOverridePredefKey), where a key can be locked to see
 // a write fail.
-#include "app/options.h"
+#include "ui/dialogs/options_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "resources/resource.h"
 #include "tests/gui/dialog_steps.h"
 #include "tests/gui/gui_test_util.h"

@@ -8,13 +8,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/folders.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "core/settings.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
 #include "store/text.h"
-#include "templates/file_commands.h"
-#include "templates/style_file.h"
+#include "ui/main/file_menu.h"
+#include "core/templates/style_file.h"
+#include "core/templates/template_labels.h"
 #include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
 

@@ -14,8 +14,14 @@
 #include <gtest/gtest.h>
 
 #include "app/shell.h"
+#include "core/working_copy.h"
 #include "tests/gui/gui_test_util.h"
 #include "tests/store_test_util.h"
+#include "ui/form/record_form.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
+#include "ui/main/status_bar.h"
+#include "ui/record_commands.h"
 
 namespace programtest {
 

@@ -16,13 +16,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/options.h"
-#include "app/placement_win32.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/placement.h"
+#include "core/settings.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
-#include "templates/file_commands.h"
+#include "ui/main/file_menu.h"
 #include "tests/gui/dialog_steps.h"
 #include "tests/gui/program_test_util.h"
 #include "ui/dialogs/prompt_dialog.h"
@@ -417,7 +417,7 @@ TEST_F(RecordFormTest, FieldsWithoutALabelShowTheirNumbers) {
   // added now, shows field numbers.
   OpenOther("empty.vdr", {kNumber16, kText16, kText64}, {});
   EXPECT_EQ(databaseFile.activeCount, 0u);
-  ShowChangedRecord(databaseFile.AddRecord());
+  AddRecordCommand();
   ASSERT_NE(recordForm, nullptr);
   EXPECT_EQ(Header(), "Record 1, Index 0");
   EXPECT_EQ(Rows(), (std::vector<Row>{{60, "1", "0"}, {80, "2", ""}, {100, "3", ""}}));

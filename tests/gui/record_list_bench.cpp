@@ -11,11 +11,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "app/shell.h"
 #include "store/database_file.h"
 #include "store/text.h"
-#include "templates/file_commands.h"
+#include "core/working_copy.h"
+#include "ui/main/file_menu.h"
 #include "ui/main/main_window.h"
 #include "ui/main/record_list.h"
 

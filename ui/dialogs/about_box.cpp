@@ -7,8 +7,8 @@
 
 #include <initializer_list>
 
-#include "app/folders.h"
-#include "app/options.h"
+#include "core/folders.h"
+#include "ui/dialogs/options_dialog.h"
 #include "resources/resource.h"
 
 uint32_t aboutOpen = 0;

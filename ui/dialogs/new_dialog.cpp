@@ -6,17 +6,10 @@
 #include <memory>
 #include <new>
 
-#include "app/folders.h"
-#include "app/shell.h"
+#include "core/templates/new_database.h"
+#include "core/templates/style_file.h"
 #include "resources/resource.h"
-#include "store/database_file.h"
-#include "templates/file_commands.h"
-#include "templates/new_database.h"
-#include "templates/style_file.h"
 #include "ui/dialogs/prompt_dialog.h"
-#include "ui/form/record_form.h"
-#include "ui/main/main_window.h"
-#include "ui/main/record_list.h"
 
 namespace {
 
@@ -75,7 +68,7 @@ INT_PTR CALLBACK NewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: {
       state = reinterpret_cast<NewDialogState*>(lParam);
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      promptOpen.fetch_add(1);
+      NotePromptOpened();
       state->counted = true;
       SetDlgItemTextA(dialog, IDC_NEW_NAME, kNewDialogDefaultName);
       FillTemplateList(dialog, state);
@@ -101,7 +94,7 @@ INT_PTR CALLBACK NewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       // Every way out passes here, a dialog destroyed with its owner too.
       if (state && state->counted) {
         state->counted = false;
-        promptOpen.fetch_sub(1);
+        NotePromptClosed();
       }
       return FALSE;
     default:
@@ -109,51 +102,14 @@ INT_PTR CALLBACK NewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
   }
 }
 
-// The main window as it is without a database.
-void ShowNoDatabase() {
-  SetFileItemsEnabled(false);
-  InvalidateRect(mainWindow, nullptr, TRUE);
-  UpdateStatusBar();
-}
-
 }  // namespace
 
 uint32_t ShowNewDialog(HWND owner) {
   NewDialogState state;
-  const INT_PTR answer = DialogBoxParamA(instance ? instance : GetModuleHandleA(nullptr),
-                                         MAKEINTRESOURCEA(IDD_NEW), owner, NewDialogProc,
-                                         reinterpret_cast<LPARAM>(&state));
+  const INT_PTR answer = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_NEW), owner,
+                                         NewDialogProc, reinterpret_cast<LPARAM>(&state));
   const uint32_t result = answer == static_cast<INT_PTR>(kNewAccepted) ? kNewAccepted
                                                                        : CancelNewChoice();
-  promptResult = result;
+  NotePromptAnswer(result);
   return result;
-}
-
-void NewDatabase() {
-  if (ShowNewDialog(mainWindow) != kNewAccepted) {
-    // The database before was closed all the same.
-    if (databaseFile.view == nullptr) ShowNoDatabase();
-    return;
-  }
-  // The list's columns and the labels come from the chosen template; a
-  // template that cannot be read makes nothing, and leaves nothing behind.
-  sourceName[0] = 0;
-  if (LoadStyleColumns() != 1 || CreateNewDatabase(&databaseFile, workingCopyPath) != 1) {
-    ReleaseDatabase();
-    templateNumber = 0;
-    ShowNoDatabase();
-    return;
-  }
-  SetFileItemsEnabled(true);
-  hasUserFile = 0;
-  databaseChanged = 1;
-  SetWindowTextA(mainWindow, newDatabaseName);
-  const int32_t slot = databaseFile.SlotOfRecordNumber(1);
-  if (slot != -1) currentSlot = slot;
-  currentRecordNumber = databaseFile.RecordNumberOf(slot);
-  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  RebuildRecordList();
-  // The band has no file to name yet.
-  InvalidateRect(mainWindow, nullptr, TRUE);
-  UpdateStatusBar();
 }

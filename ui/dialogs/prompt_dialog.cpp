@@ -260,9 +260,10 @@ void CopyPromptStatus(char* destination, size_t destinationSize) {
   CopyText(statusText, destination, destinationSize);
 }
 
-uintptr_t ShowMessage(HWND owner, const char* message) {
+uintptr_t ShowMessage(HWND owner, const char* message, const char* secondLine) {
   promptMode = kPromptMessage;
   promptMessage = message;
+  promptText = const_cast<char*>(secondLine);  // shown only, never written in this mode
   return ShowPrompt(owner);
 }
 
@@ -285,3 +286,9 @@ uintptr_t ShowSaveQuestion(HWND owner, const char* message, const char* secondLi
   promptText = const_cast<char*>(secondLine);  // shown only, never written in this mode
   return ShowPrompt(owner);
 }
+
+void NotePromptOpened() { promptOpen.fetch_add(1); }
+
+void NotePromptClosed() { promptOpen.fetch_sub(1); }
+
+void NotePromptAnswer(uintptr_t answer) { promptResult = answer; }

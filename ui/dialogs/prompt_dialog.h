@@ -125,10 +125,18 @@ void SetPromptStatus(const char* text);
 void CopyPromptStatus(char* destination, size_t destinationSize);
 
 // Helpers that set the request for the common prompts and show it.
-uintptr_t ShowMessage(HWND owner, const char* message);    // mode 0
+// Mode 0, with a second line when one is given.
+uintptr_t ShowMessage(HWND owner, const char* message, const char* secondLine = nullptr);
 uintptr_t ShowConfirmation(HWND owner, const char* message); // mode 1
 // An input prompt: mode is kPromptInput or kPromptFieldInput (+ kPromptSmallCaption);
 // buffer holds kPromptTextSize bytes.
 uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer);
 // The save question: kPromptOk save, kPromptCancel cancel, kPromptDontSave go on without saving.
 uintptr_t ShowSaveQuestion(HWND owner, const char* message, const char* secondLine);
+
+// The program's other modal dialog that counts as a prompt (the New dialog):
+// it counts itself in promptOpen while it is open, and leaves its answer in
+// promptResult as a prompt does.
+void NotePromptOpened();
+void NotePromptClosed();
+void NotePromptAnswer(uintptr_t answer);

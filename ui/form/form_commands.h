@@ -1,11 +1,13 @@
-// The record form's commands: its toolbar buttons and right-click menu
-// entries (Add, Copy, Delete, Previous, Next, Goto, Search, Help, About,
-// Exit), and the requests of the search navigator.
+// What the record form does: its window procedure, which takes the commands
+// of its toolbar and right-click menu, Shift-clicks, the search navigator's
+// requests and its tooltips, and hands the rest to ui/form/record_form.h.
+// Every command works on the record shown (currentSlot).
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+// The VDDetail window procedure.
+LRESULT CALLBACK RecordFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs the command in the low word of wParam; other ids are ignored.
 void DispatchFormCommand(HWND form, WPARAM wParam);
@@ -14,8 +16,3 @@ void DispatchFormCommand(HWND form, WPARAM wParam);
 // searches on from the record shown and shows the hit, or tells the
 // navigator "No Match Found" through its status text.
 void HandleNavigatorRequest(UINT message);
-
-// Shows a record that a command has just made (Add, Copy, in either window):
-// currentSlot := slot, marks the database changed, opens or repaints the
-// form, and refills the main list.
-void ShowChangedRecord(int32_t slot);

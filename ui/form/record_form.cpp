@@ -1,30 +1,23 @@
 // The record form's window: creation with its toolbar, resizing, painting the
-// record, scrolling by field rows, editing a field on Shift-click, the
-// right-click menu and closing.
-
-#include "store/text.h"
-
+// record, scrolling by field rows, and closing.
 #include "ui/form/record_form.h"
 
-#include <windowsx.h>
 #include <commctrl.h>
 
-#include "app/placement_win32.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "core/settings.h"
+#include "core/templates/template_labels.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
-#include "templates/file_commands.h"
-#include "templates/style_file.h"
-#include "ui/dialogs/prompt_dialog.h"
-#include "ui/form/form_commands.h"
-#include "ui/main/main_window.h"
+#include "store/text.h"
+#include "ui/command_bars.h"
 #include "ui/main/record_list.h"
+#include "ui/main/status_bar.h"
+#include "ui/placement.h"
 
 HWND recordForm;
 int32_t currentSlot;
 int32_t currentRecordNumber = -1;
-RECT formScrollRect;
+RECT formScrollRect = {0, kFormFirstRowY, 4000, 4000};
 
 uint32_t firstRow;
 uint32_t pageRows;
@@ -36,19 +29,14 @@ BOOL(WINAPI* formTextOut)(HDC, int, int, LPCSTR, int) = TextOutA;
 
 namespace {
 
-constexpr int kSeparator = -1;
 constexpr int kFormLabelGap = 6;  // pixels kept clear before the value column
 
-// The form's toolbar, left to right: image n is bitmap IDB_TOOLBAR_FIRST + n.
-// The tooltips come from the main window's notification handler.
-struct ToolbarButton {
-  int image;  // kSeparator for a separator
-  int command;
-};
+// The form's toolbar, left to right. The tooltips come from
+// ui/command_bars.h.
 constexpr ToolbarButton kFormToolbar[] = {
-    {3, CMD_ADD},       {4, CMD_COPY},  {5, CMD_DELETE}, {kSeparator, 0},
-    {9, CMD_PREVIOUS},  {10, CMD_NEXT}, {11, CMD_GOTO},  {kSeparator, 0},
-    {12, CMD_SEARCH},   {kSeparator, 0},
+    {3, CMD_ADD},      {4, CMD_COPY},  {5, CMD_DELETE}, {kToolbarSeparator, 0},
+    {9, CMD_PREVIOUS}, {10, CMD_NEXT}, {11, CMD_GOTO},  {kToolbarSeparator, 0},
+    {12, CMD_SEARCH},  {kToolbarSeparator, 0},
     {13, CMD_HELP},
 };
 
@@ -56,35 +44,11 @@ constexpr ToolbarButton kFormToolbar[] = {
 // by it.
 uint32_t RowHeight() { return settings.rowHeight != 0 ? settings.rowHeight : kDefaultRowHeight; }
 
-TBBUTTON MakeButton(const ToolbarButton& button) {
-  TBBUTTON made = {};
-  const bool separator = button.image == kSeparator;
-  made.iBitmap = separator ? 0 : button.image;
-  made.idCommand = button.command;
-  made.fsState = TBSTATE_ENABLED;
-  made.fsStyle = separator ? BTNS_SEP : BTNS_BUTTON;
-  return made;
-}
-
-void CreateFormToolbar(HWND window) {
-  TBBUTTON first = MakeButton(kFormToolbar[0]);
-  formToolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
-                                kFormToolbarId, 1, instance, IDB_TOOLBAR_FIRST, &first, 1, 0, 0, 16,
-                                16, sizeof(TBBUTTON));
-  for (int id = IDB_TOOLBAR_FIRST + 1; id <= IDB_TOOLBAR_LAST; ++id) {
-    TBADDBITMAP bitmap = {instance, static_cast<UINT_PTR>(id)};
-    SendMessageA(formToolbar, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&bitmap));
-  }
-  for (size_t i = 1; i < sizeof kFormToolbar / sizeof kFormToolbar[0]; ++i) {
-    TBBUTTON button = MakeButton(kFormToolbar[i]);
-    SendMessageA(formToolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
-  }
-}
-
 void OnCreate(HWND window) {
   recordForm = window;
   firstRow = 0;
-  CreateFormToolbar(window);
+  formToolbar = CreateCommandToolbar(window, kFormToolbarId, kFormToolbar,
+                                     sizeof kFormToolbar / sizeof kFormToolbar[0]);
   // The form scrolls only vertically: the horizontal bar would do nothing,
   // so it is not shown.
   ShowScrollBar(window, SB_HORZ, FALSE);
@@ -239,40 +203,14 @@ void OnMouseWheel(HWND window, WPARAM wParam) {
   }
 }
 
-// Shift-click on a field row: the field's value in an input prompt captioned
-// with the field's type; OK stores what was typed.
-void EditField(HWND window, int y) {
-  if (y <= kFormFirstRowY) return;
-  DatabaseFile& db = databaseFile;
-  const uint32_t field = static_cast<uint32_t>(y - kFormFirstRowY) / RowHeight() + firstRow + 1;
-  if (field > db.fieldCount) return;
-  // The value goes into the record the user clicked, even if another window
-  // picks another record while the prompt is open.
-  const int32_t slot = currentSlot;
-  const int32_t type = FieldText(slot, field);
-  if (type < 0) return;  // no such record
-  char buffer[kPromptTextSize];
-  CopyText(db.textValue, buffer, sizeof buffer);
-  ShowInput(window, kPromptFieldInput + kPromptSmallCaption, FieldTypeName(static_cast<uint32_t>(type)),
-            buffer);
-  if (promptResult != kPromptOk) return;
-  // The database may have been closed from the main window meanwhile.
-  if (recordForm != window || db.view == nullptr) return;
-  if (IsNumberType(static_cast<uint32_t>(type)))
-    db.numberValue = TextToNumber(buffer);
-  else
-    CopyText(buffer, db.textValue, sizeof db.textValue);
-  if (db.WriteField(slot, field) < 0) return;
-  databaseChanged = 1;
-  InvalidateRect(window, nullptr, FALSE);
-  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  RebuildRecordList();
-}
-
 void OnClose(HWND window) {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof placement;
-  if (GetWindowPlacement(window, &placement)) FromNativePlacement(placement, &settings.formPlacement);
+  if (GetWindowPlacement(window, &placement)) {
+    WindowPlacement kept;
+    FromNativePlacement(placement, &kept);
+    KeepFormPlacement(kept);
+  }
   recordForm = nullptr;
   UpdateStatusBar();
   DestroyWindow(window);
@@ -287,9 +225,9 @@ void ShowRecordForm() {
   }
   // The form shows records of an open database only.
   if (databaseFile.view == nullptr) return;
-  HWND form = CreateWindowExA(0, kFormClassName, kMainCaption,
+  HWND form = CreateWindowExA(0, kFormClassName, kFormCaption,
                               WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 100, 100, 520, 400,
-                              nullptr, nullptr, instance, nullptr);
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (form == nullptr) return;
   WINDOWPLACEMENT placement;
   ToNativePlacement(settings.formPlacement, &placement);
@@ -300,7 +238,36 @@ void ShowRecordForm() {
   if (!SetWindowPlacement(form, &placement) || !IsWindowVisible(form)) ShowWindow(form, SW_SHOWNORMAL);
 }
 
-LRESULT CALLBACK RecordFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void SelectRecord(int32_t slot) {
+  currentSlot = slot;
+  currentRecordNumber = databaseFile.RecordNumberOf(slot);
+}
+
+void ShowRecord(int32_t slot) {
+  SelectRecord(slot);
+  ShowRecordForm();
+  UpdateStatusBar();
+}
+
+void RefreshRecordForm() {
+  currentRecordNumber = databaseFile.RecordNumberOf(currentSlot);
+  UpdateStatusBar();
+  if (recordForm != nullptr) InvalidateRect(recordForm, nullptr, TRUE);
+}
+
+void UpdateStatusBar() { ShowDatabaseStatus(recordForm != nullptr, currentRecordNumber); }
+
+void CloseRecordForm() {
+  if (recordForm != nullptr) SendMessageA(recordForm, WM_CLOSE, 0, 0);
+}
+
+uint32_t FieldAtY(int y) {
+  if (y <= kFormFirstRowY) return 0;
+  const uint32_t field = static_cast<uint32_t>(y - kFormFirstRowY) / RowHeight() + firstRow + 1;
+  return field <= databaseFile.fieldCount ? field : 0;
+}
+
+LRESULT RecordFormDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       OnCreate(window);
@@ -319,21 +286,6 @@ LRESULT CALLBACK RecordFormProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_MOUSEWHEEL:
       OnMouseWheel(window, wParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      if (wParam & MK_SHIFT) EditField(window, GET_Y_LPARAM(lParam));
-      return 0;
-    case WM_RBUTTONUP:
-      ShowPopupMenu(window, PopupVariant::kForm);
-      return 0;
-    case WM_COMMAND:
-      DispatchFormCommand(window, wParam);
-      return 0;
-    case WM_NOTIFY:
-      return HandleNotify(window, wParam, lParam);
-    case kSearchNextMessage:
-    case kSearchPreviousMessage:
-      HandleNavigatorRequest(message);
       return 0;
     case WM_CLOSE:
       OnClose(window);

@@ -1,9 +1,8 @@
 // The record form: the VDDetail window that shows one record of the open
-// database as a two-column table (label, value), scrolls by field rows, and
-// edits a field on Shift-click. Its commands are in ui/form/form_commands.h.
-//
-// The commands that pick a record set currentSlot and call ShowRecordForm;
-// closing the database sends the form WM_CLOSE.
+// database as a two-column table (label, value) and scrolls by field rows.
+// This module makes the window, paints it and owns the current record; what
+// the form does with commands, clicks and the search navigator is in
+// ui/form/form_commands.h.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +25,9 @@ extern uint32_t formClientWidth;   // the client size from the last WM_SIZE
 extern uint32_t formClientHeight;
 extern HWND formToolbar;
 
+constexpr char kFormClassName[] = "VDDetail";
+constexpr char kFormCaption[] = "Veldrana 0.93";
+
 // Layout of the painted table.
 constexpr int kFormHeaderX = 5;
 constexpr int kFormHeaderY = 30;
@@ -37,8 +39,27 @@ constexpr int kFormToolbarId = 1;
 // Opens the form on currentSlot at its remembered placement, or, when it is
 // open, repaints it with the record in currentSlot (scrolled as before).
 void ShowRecordForm();
-// The VDDetail window procedure.
-LRESULT CALLBACK RecordFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes a record the current one without showing it: currentSlot := slot
+// and its record number.
+void SelectRecord(int32_t slot);
+// Makes a record the current one and shows it: currentSlot := slot, its
+// record number, the form opened or repainted, the status bar.
+void ShowRecord(int32_t slot);
+// After the database changed: the current record's number again, the status
+// bar, and the form repainted when it is open.
+void RefreshRecordForm();
+// The status bar from the current state ("Record 3 of 12" while the form is
+// open).
+void UpdateStatusBar();
+// Closes the form, when it is open, as its close box does.
+void CloseRecordForm();
+// The field (from 1) whose row lies at client height y of the form, or 0.
+uint32_t FieldAtY(int y);
+
+// The messages this module handles for the form (creation, size, paint,
+// scrolling keys and wheel, close, destruction); the others go to
+// DefWindowProcA.
+LRESULT RecordFormDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The text output the form paints with: TextOutA, unless a test has put a
 // recorder in its place.

@@ -1,98 +1,30 @@
-// The dispatcher of the main window's commands, one named function per
-// command; the order of the tests and the guards are described in
-// main_commands.h.
 #include "ui/main/main_commands.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
-#include "app/folders.h"
-#include "app/options.h"
-#include "app/shell.h"
+#include "core/csv_export.h"
+#include "core/folders.h"
+#include "core/settings.h"
+#include "core/working_copy.h"
 #include "resources/resource.h"
 #include "store/database_file.h"
 #include "store/text.h"
-#include "templates/csv_export.h"
-#include "templates/file_commands.h"
+#include "ui/command_bars.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/new_dialog.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/prompt_dialog.h"
 #include "ui/form/record_form.h"
+#include "ui/main/file_menu.h"
 #include "ui/main/main_window.h"
 #include "ui/main/record_list.h"
-
-char gotoText[kPromptTextSize];
+#include "ui/placement.h"
+#include "ui/record_commands.h"
+#include "ui/views.h"
 
 namespace {
 
 constexpr char kNamePrompt[] = "Database Name";
-constexpr char kSearchPrompt[] = "Search for...";
-constexpr char kGotoPrompt[] = "Goto";
-constexpr char kConfirmMessage[] = "Confirm?";
-constexpr char kNoMatchMessage[] = "No Match Found";
-
-bool DatabaseOpen() { return databaseFile.view != nullptr; }
-
-// The window as it is without a database.
-void ShowNoDatabase() {
-  SetFileItemsEnabled(false);
-  // The band loses the file and template names.
-  InvalidateRect(mainWindow, nullptr, FALSE);
-  UpdateStatusBar();
-}
-
-// The list again from the database, and the count or position in the bar.
-void RefreshList() {
-  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  RebuildRecordList();
-  currentRecordNumber = databaseFile.RecordNumberOf(currentSlot);
-  UpdateStatusBar();
-}
-
-// Makes a record the current one and shows it in the record form.
-void ShowRecord(int32_t slot) {
-  currentSlot = slot;
-  currentRecordNumber = databaseFile.RecordNumberOf(slot);
-  ShowRecordForm();
-  UpdateStatusBar();
-}
-
-// A record just made by Add or Copy: shown, and the database changed.
-void ShowNewRecord(int32_t slot) {
-  databaseChanged = 1;
-  ShowRecord(slot);
-  RefreshList();
-}
-
-void CloseCommand() {
-  if (CloseDatabase() != 0) return;
-  ShowNoDatabase();
-}
-
-void NewCommand() {
-  if (CloseDatabase() != 0) return;
-  NewDatabase();
-}
-
-void OpenCommand(HWND window) {
-  if (CloseDatabase() != 0) return;
-  if (ChooseFile(window, currentFileName, 0, FileDialog::kOpen) == 1)
-    OpenDatabase(currentFileName);
-  else
-    ShowNoDatabase();  // the database before was closed all the same
-}
-
-void AddCommand() {
-  const int32_t slot = databaseFile.AddRecord();
-  if (slot != -1) ShowNewRecord(slot);
-}
-
-// Copies the focused row's record. Making room may move the records; the
-// copy is still made of the record the user chose.
-void CopyCommand() {
-  const int32_t source = FocusedRecordSlot();
-  if (source == -1) return;
-  const int32_t copy = databaseFile.DuplicateRecord(source);
-  if (copy != -1) ShowNewRecord(copy);
-}
 
 void RenameCommand(HWND window) {
   char name[kPromptTextSize] = "";
@@ -102,48 +34,14 @@ void RenameCommand(HWND window) {
   // The header holds 299 characters; the caption shows what was stored.
   databaseFile.SetLongName(name);
   databaseFile.ReadLongName();
-  databaseChanged = 1;
+  MarkChanged();
   SetWindowTextA(mainWindow, databaseFile.textValue);
 }
 
-void SearchCommand(HWND window) {
-  char input[kPromptTextSize] = "";
-  // A cancelled prompt searches for nothing, whatever was typed.
-  if (ShowInput(window, kPromptInput, kSearchPrompt, input) != kPromptOk || !DatabaseOpen()) return;
-  CopyText(input, databaseFile.searchText, sizeof databaseFile.searchText);
-  if (input[0] == 0) return;
-  const int32_t slot = databaseFile.SearchFromStart();
-  if (slot == -1) {
-    ShowMessage(window, kNoMatchMessage);
-    return;
-  }
-  ShowRecord(slot);
-}
-
-void GotoCommand(HWND window) {
-  NumberToSignedText(static_cast<uint32_t>(currentRecordNumber), gotoText, sizeof gotoText);
-  if (ShowInput(window, kPromptInput, kGotoPrompt, gotoText) != kPromptOk || !DatabaseOpen()) return;
-  const int32_t slot = databaseFile.SlotOfRecordNumber(TextToNumber(gotoText));
-  if (slot != -1) ShowRecord(slot);
-}
-
-void DeleteCommand(HWND window) {
-  const int32_t slot = FocusedRecordSlot();
-  if (slot == -1) return;
-  if (ShowConfirmation(window, kConfirmMessage) != kPromptOk) return;
-  // The record may have gone while the question was open.
-  if (!DatabaseOpen() || databaseFile.RecordNumberOf(slot) == -1) return;
-  databaseFile.SetRecStat(slot, kRecDeleted);
-  databaseChanged = 1;
-  RefreshList();
-  // A form that shows the deleted record shows it as deleted at once.
-  if (recordForm != nullptr) InvalidateRect(recordForm, nullptr, TRUE);
-}
-
+// The focused row's record, shown.
 void EditCommand() {
   const int32_t slot = FocusedRecordSlot();
-  if (slot == -1) return;
-  ShowRecord(slot);
+  if (slot != -1) ShowRecord(slot);
 }
 
 // View > Next and Previous: the current record is the one the form shows,
@@ -162,15 +60,88 @@ void StepCommand(bool forward) {
 
 // Sort from the right-click menu: by the field last sorted by, else field 1.
 void SortCommand() {
-  const uint32_t field =
-      sortField >= 1 && sortField <= databaseFile.fieldCount ? sortField : 1;
+  const uint32_t field = sortField >= 1 && sortField <= databaseFile.fieldCount ? sortField : 1;
   SortRecords(field);
-  currentRecordNumber = databaseFile.RecordNumberOf(currentSlot);
-  UpdateStatusBar();
-  if (recordForm != nullptr) InvalidateRect(recordForm, nullptr, TRUE);
+  RefreshRecordForm();
+}
+
+// Only the first of the dropped files is opened, as Open would open it.
+void OnDropFiles(HDROP drop) {
+  char name[kFolderSize] = "";
+  const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+  const bool fits = length > 0 && length < sizeof name &&
+                    DragQueryFileA(drop, 0, name, sizeof name) == length;
+  DragFinish(drop);
+  if (fits) OpenDroppedFile(name);
+}
+
+// Double clicks and header clicks in the list, and the tooltips of both
+// toolbars (the record form passes its own on).
+LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header->hwndFrom == recordList && header->code == NM_DBLCLK) {
+    const int32_t slot = FocusedRecordSlot();
+    if (slot != -1) ShowRecord(slot);
+    return 0;
+  }
+  if (header->hwndFrom == recordList && header->code == LVN_COLUMNCLICK) {
+    // A click on a field's column header sorts by that field.
+    const int column = reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem;
+    if (column >= 3) SortRecords(static_cast<uint32_t>(column - 2));
+    return 0;
+  }
+  if (AnswerTooltip(header)) return 0;
+  return DefWindowProcA(window, WM_NOTIFY, wParam, lParam);
 }
 
 }  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      DispatchMainCommand(window, wParam);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kOpenTimerId) {
+        KillTimer(window, kOpenTimerId);
+        OpenDatabase(currentFileName);
+      }
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(window, wParam, lParam);
+    case WM_CONTEXTMENU:
+    case WM_RBUTTONUP:
+      ShowPopupMenu(window, PopupVariant::kMain, FocusedRecordSlot() != -1);
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_CLOSE:
+      EndProgram();
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Unsaved changes the user chose to keep hold the session open.
+      return EndProgram() ? TRUE : FALSE;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return MainWindowDefault(window, message, wParam, lParam);
+  }
+}
+
+bool EndProgram() {
+  if (CloseDatabase() != 0) return false;
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(mainWindow, &placement)) {
+    WindowPlacement kept;
+    FromNativePlacement(placement, &kept);
+    KeepMainPlacement(kept);
+  }
+  DestroyWindow(mainWindow);
+  return true;
+}
 
 void DispatchMainCommand(HWND window, WPARAM wParam) {
   const int id = LOWORD(wParam);
@@ -205,14 +176,8 @@ void DispatchMainCommand(HWND window, WPARAM wParam) {
     if (promptOpen.load() == 0) NewCommand();
     return;
   }
-  if (is(CMD_ADD, IDM_ADD)) {
-    if (DatabaseOpen()) AddCommand();
-    return;
-  }
-  if (is(CMD_COPY, IDM_COPY)) {
-    if (DatabaseOpen()) CopyCommand();
-    return;
-  }
+  if (is(CMD_ADD, IDM_ADD)) return AddRecordCommand();
+  if (is(CMD_COPY, IDM_COPY)) return CopyRecordCommand(FocusedRecordSlot());
   if (is(CMD_OPEN, IDM_OPEN)) return OpenCommand(window);
   if (is(IDM_NAME)) {
     if (DatabaseOpen()) RenameCommand(window);
@@ -224,7 +189,7 @@ void DispatchMainCommand(HWND window, WPARAM wParam) {
   if (!DatabaseOpen() || databaseFile.activeCount < 2) return;
   if (is(CMD_SEARCH)) return SearchCommand(window);
   if (is(CMD_GOTO, IDM_GOTO)) return GotoCommand(window);
-  if (is(CMD_DELETE, IDM_DELETE)) return DeleteCommand(window);
+  if (is(CMD_DELETE, IDM_DELETE)) return DeleteRecordCommand(window, FocusedRecordSlot());
   if (is(IDM_EDIT)) return EditCommand();
   if (is(IDM_NEXT)) return StepCommand(true);
   if (is(IDM_PREVIOUS)) return StepCommand(false);

@@ -1,5 +1,8 @@
-// The main window's commands: every WM_COMMAND of the main window, from its
-// menu bar, toolbar, keyboard filter and right-click menu.
+// What the main window does: its window procedure, which takes the commands,
+// notifications, dropped files and the ways the program ends, and hands the
+// rest to ui/main/main_window.h; and the dispatcher of every WM_COMMAND of
+// the main window, from its menu bar, toolbar, keyboard filter and
+// right-click menu.
 //
 // The ids are tried in a fixed order and the first that matches runs; ids of
 // one row are synonyms (toolbar and keyboard id, menu id). Commands whose
@@ -25,11 +28,14 @@
 
 #include <windows.h>
 
-#include "ui/dialogs/prompt_dialog.h"
-
-// The Goto prompt's text: the current record number it starts with, and the
-// number typed. The record form's prompts may use it too.
-extern char gotoText[kPromptTextSize];
+// The VDMain window procedure.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs the command in the low word of wParam, if its guard allows it.
 void DispatchMainCommand(HWND window, WPARAM wParam);
+
+// The ending path shared by the close box, Escape, Exit and the end of the
+// Windows session: close the database (which may ask to save, and may be
+// cancelled), keep the main window's placement, destroy the window. False
+// when the database stayed open and the program runs on.
+bool EndProgram();

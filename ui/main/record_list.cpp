@@ -6,10 +6,12 @@
 
 #include <vector>
 
+#include "core/settings.h"
+#include "core/templates/template_labels.h"
 #include "store/database_file.h"
 #include "store/text.h"
-#include "templates/style_file.h"
-#include "ui/main/main_window.h"
+
+HWND recordList;
 
 namespace {
 
@@ -23,6 +25,17 @@ void SetCell(int row, int column, char* text) {
 }
 
 }  // namespace
+
+void CreateRecordList(HWND parent) {
+  recordList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LVS_REPORT | LVS_SHAREIMAGELISTS,
+                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(kRecordListId),
+                               GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(recordList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+}
+
+void ForgetRecordList() { recordList = nullptr; }
 
 int32_t FieldText(int32_t slot, uint32_t field) {
   DatabaseFile& db = databaseFile;
@@ -38,7 +51,9 @@ int32_t FieldText(int32_t slot, uint32_t field) {
 
 void RebuildRecordList() {
   DatabaseFile& db = databaseFile;
-  if (recordList == nullptr || db.view == nullptr) return;
+  if (recordList == nullptr) return;
+  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+  if (db.view == nullptr) return;
   int32_t slot = db.FindRecStat(kRecActive, 0);
   if (slot < 0) return;
 
@@ -89,4 +104,33 @@ int RecordListColumnCount() {
   HWND header = reinterpret_cast<HWND>(SendMessageA(recordList, LVM_GETHEADER, 0, 0));
   if (header == nullptr) return 0;
   return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+void ClearRecordList() {
+  // The widths the user dragged are kept, when the columns are there to
+  // tell them (a database without records has none).
+  const int columns = RecordListColumnCount();
+  if (columns >= 3) {
+    uint32_t widths[3] = {};
+    for (int i = 0; i < 3; ++i) {
+      const LRESULT width = SendMessageA(recordList, LVM_GETCOLUMNWIDTH, i, 0);
+      if (width > 0) widths[i] = static_cast<uint32_t>(width);
+    }
+    KeepColumnWidths(widths[0], widths[1], widths[2]);
+  }
+  // The rows go first: each column removed would otherwise visit every row.
+  SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+  for (int i = columns - 1; i >= 0; --i) SendMessageA(recordList, LVM_DELETECOLUMN, i, 0);
+}
+
+int32_t FocusedRecordSlot() {
+  const LRESULT row = SendMessageA(recordList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+  if (row == -1) return -1;
+  char text[32] = "";
+  LVITEMA item = {};
+  item.iSubItem = 0;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(recordList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return static_cast<int32_t>(TextToNumber(text));
 }

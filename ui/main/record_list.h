@@ -1,10 +1,21 @@
-// The rows and columns of the main window's record list: one row per active
-// record, in slot order, with its slot number ("Index"), its record number
-// ("Record "), its RecStat and its fields as text; the columns come from the
-// template.
+// The main window's record list: one row per active record, in slot order,
+// with its slot number ("Index"), its record number ("Record "), its RecStat
+// and its fields as text; the columns come from the template. This module
+// makes the list control and is the only one that fills it.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+
+// The list control (control id kRecordListId), null before it is made.
+extern HWND recordList;
+constexpr int kRecordListId = 0;
+
+// Makes the list control, a child of parent, with no columns or rows.
+void CreateRecordList(HWND parent);
+// recordList := null, once the control is destroyed with its window.
+void ForgetRecordList();
 
 // Reads field `field` (from 1) of a slot into databaseFile.textValue as the
 // program shows it: number fields as unsigned decimal text with every digit,
@@ -12,8 +23,7 @@
 // when there is no such field or record.
 int32_t FieldText(int32_t slot, uint32_t field);
 
-// Fills the record list from the open database; the caller empties it first
-// (LVM_DELETEALLITEMS).
+// Empties the list and fills it again from the open database.
 void RebuildRecordList();
 
 // Reads the template named by templateFileName (ReadStyleColumns) and inserts
@@ -21,6 +31,11 @@ void RebuildRecordList();
 // field. Returns 1; 0 when the template could not be read (no column is
 // inserted then).
 int LoadStyleColumns();
-
 // The number of columns the record list has.
 int RecordListColumnCount();
+// Keeps the widths of the first three columns in the settings, when the
+// list has them, then removes every row and column.
+void ClearRecordList();
+
+// The slot of the list's focused row, or -1 when no row has the focus.
+int32_t FocusedRecordSlot();

@@ -1,26 +1,25 @@
-#include "templates/new_database.h"
+#include "core/templates/new_database.h"
 
 #include "platform/platform.h"
 #include "store/text.h"
-#include "templates/template_database.h"
+#include "core/templates/template_database.h"
 
 char newDatabaseName[store::kLongNameSize];
 
 uint32_t AcceptNewChoice(const TemplateList* list, int32_t selection, const char* name) {
   if (list == nullptr || selection < 0 || static_cast<uint32_t>(selection) >= list->nameCount)
     return CancelNewChoice();
-  CopyText(list->files[selection], templateFileName, sizeof templateFileName);
-  templateNumber = static_cast<uint32_t>(selection) + 1;
+  UseTemplate(list->files[selection], static_cast<uint32_t>(selection) + 1);
   CopyText(name, newDatabaseName, sizeof newDatabaseName);
   return kNewAccepted;
 }
 
 uint32_t CancelNewChoice() {
-  templateNumber = 0;
+  ForgetTemplate();
   return kNewCancelled;
 }
 
-int CreateNewDatabase(DatabaseFile* db, const char* workingPath) {
+int CreateWorkingCopyFromTemplate(DatabaseFile* db, const char* workingPath) {
   char templatePath[kTagTextSize];
   LocateDataFile(templateFileName, templatePath, sizeof templatePath);
   // A template that cannot be read stops New before the working copy is
@@ -33,9 +32,6 @@ int CreateNewDatabase(DatabaseFile* db, const char* workingPath) {
     db->Close();
     return 0;
   }
-  if (CreateDatabaseFromTemplate(db, templatePath, workingPath, newDatabaseName) == 1) return 1;
-  // Half a database is no database: nothing of it is left to be opened later.
-  db->Close();
-  platform::DeleteFileAt(workingPath);
-  return 0;
+  // Half a database is no database: the store removes what it wrote.
+  return CreateDatabaseFromTemplate(db, templatePath, workingPath, newDatabaseName);
 }

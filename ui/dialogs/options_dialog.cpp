@@ -1,13 +1,13 @@
 // The Options dialog and the .vdr file association.
 #include "store/text.h"
 
-#include "app/options.h"
+#include "ui/dialogs/options_dialog.h"
 
 #include <shellapi.h>
 
 #include <initializer_list>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "resources/resource.h"
 
 uint32_t optionsOpen = 0;

@@ -1,8 +1,8 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <cstring>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "store/text.h"
 
 Settings settings;
@@ -27,6 +27,16 @@ void SetDefaultSettings() {
   settings.recStatColumnWidth = kDefaultColumnWidth;
   settings.rowHeight = kDefaultRowHeight;
 }
+
+void KeepColumnWidths(uint32_t index, uint32_t record, uint32_t recStat) {
+  if (index != 0) settings.indexColumnWidth = index;
+  if (record != 0) settings.recordColumnWidth = record;
+  if (recStat != 0) settings.recStatColumnWidth = recStat;
+}
+
+void KeepMainPlacement(const WindowPlacement& placement) { settings.mainPlacement = placement; }
+
+void KeepFormPlacement(const WindowPlacement& placement) { settings.formPlacement = placement; }
 
 int CheckSettingsHeader(platform::FileHandle file) {
   char magic[6] = {};

@@ -1,4 +1,4 @@
-#include "templates/safe_copy.h"
+#include "core/safe_copy.h"
 
 #include "platform/platform.h"
 #include "store/text.h"

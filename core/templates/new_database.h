@@ -7,7 +7,8 @@
 #include <cstdint>
 
 #include "store/database_file.h"
-#include "templates/style_file.h"
+#include "core/templates/style_file.h"
+#include "core/templates/template_labels.h"
 
 // The name typed in the New dialog, at most 299 characters: the new
 // database's long name and the main window's caption.
@@ -34,4 +35,4 @@ uint32_t CancelNewChoice();
 // open for writing in db. Returns 0 with db closed when the template cannot
 // be read (the working copy is then not touched) or the working copy could
 // not be made (what was written of it is removed).
-int CreateNewDatabase(DatabaseFile* db, const char* workingPath);
+int CreateWorkingCopyFromTemplate(DatabaseFile* db, const char* workingPath);

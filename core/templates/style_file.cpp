@@ -1,18 +1,11 @@
 // The StyleFile tag reader and the template lookup.
-#include "templates/style_file.h"
+#include "core/templates/style_file.h"
 
 #include <cstring>
 #include <new>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "store/text.h"
-
-char templateFileName[kTagTextSize];
-char sourceName[kTagTextSize];
-uint32_t styleFieldCount;
-char* columnLabels;
-uint32_t columnLabelSlots;
-uint32_t templateNumber;
 
 namespace {
 
@@ -160,4 +153,61 @@ void FieldTagPath(uint32_t field, const char* child, char* path, size_t pathSize
   AppendText(path, pathSize, number);
   AppendText(path, pathSize, ">");
   AppendText(path, pathSize, child);
+}
+
+void StartTemplateList(TemplateListReader* reader, TemplateList* list) {
+  reader->list = list;
+  reader->length = 0;
+  reader->nextIsName = true;
+  list->nameCount = 0;
+  list->fileCount = 0;
+  std::memset(list->names, 0, sizeof list->names);
+  std::memset(list->files, 0, sizeof list->files);
+}
+
+void FeedTemplateList(TemplateListReader* reader, const char* bytes, size_t size) {
+  TemplateList* list = reader->list;
+  for (size_t i = 0; i < size; ++i) {
+    const char c = bytes[i];
+    if (c == '\n') continue;
+    if (c != '\r') {
+      // A line longer than the buffer keeps its first 599 characters.
+      if (reader->length + 1 < sizeof reader->line) reader->line[reader->length] = c;
+      ++reader->length;
+      continue;
+    }
+    size_t kept = reader->length < sizeof reader->line ? reader->length : sizeof reader->line - 1;
+    reader->line[kept] = 0;
+    // Lines of two characters or fewer do not count; a full list takes no more.
+    if (reader->length > 2 && list->fileCount < kMaxTemplates) {
+      if (reader->nextIsName) {
+        CopyText(reader->line, list->names[list->fileCount], kTagTextSize);
+        list->nameCount = list->fileCount + 1;
+      } else {
+        CopyText(reader->line, list->files[list->fileCount], kTagTextSize);
+        ++list->fileCount;
+      }
+      reader->nextIsName = !reader->nextIsName;
+    }
+    reader->length = 0;
+  }
+}
+
+int ReadTemplateListFile(const char* path, TemplateList* list) {
+  TemplateListReader reader;
+  StartTemplateList(&reader, list);
+  platform::FileHandle file = platform::OpenExclusive(path);
+  if (file == platform::kNoFile) return 0;
+  char buffer[4096];
+  long got;
+  while ((got = platform::ReadSome(file, buffer, sizeof buffer)) > 0)
+    FeedTemplateList(&reader, buffer, static_cast<size_t>(got));
+  platform::CloseFile(file);
+  return 1;
+}
+
+int ReadTemplateList(TemplateList* list) {
+  char path[kTagTextSize];
+  LocateDataFile("StyleLst.txt", path, sizeof path);
+  return ReadTemplateListFile(path, list);
 }

@@ -1,4 +1,4 @@
-#include "app/folders.h"
+#include "core/folders.h"
 
 #include "store/text.h"
 
@@ -18,6 +18,8 @@ bool IsSeparator(char c) {
 }
 
 }  // namespace
+
+void SetCurrentFileName(const char* path) { CopyText(path, currentFileName, sizeof currentFileName); }
 
 void SetFolders(const char* program, const char* data) {
   CopyText(program, programFolder, sizeof programFolder);

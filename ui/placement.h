@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 static_assert(sizeof(WINDOWPLACEMENT) == sizeof(WindowPlacement), "44-byte placements");
 static_assert(offsetof(WINDOWPLACEMENT, showCmd) == offsetof(WindowPlacement, showCommand), "");

@@ -17,6 +17,9 @@ extern char workingCopyPath[kFolderSize];
 // the open and save dialogs.
 extern char currentFileName[kFolderSize];
 
+// currentFileName := path, cut to fit.
+void SetCurrentFileName(const char* path);
+
 // Sets both folders (each cut to fit) and the working copy's path.
 void SetFolders(const char* program, const char* data);
 // workingCopyPath := dataFolder + "Temp.dat".

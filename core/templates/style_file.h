@@ -1,6 +1,7 @@
 // Templates: the tag-structured StyleFile that gives a database its fields,
 // labels and column widths, the template list StyleLst.txt, and the lookup
-// of both beside the program.
+// of both beside the program. The template in use and its labels are in
+// core/templates/template_labels.h.
 //
 // The reader is deliberately simple: a tag's name is its text between "<" and
 // ">" with every "/" dropped (so "</Label>" reads as Label), nesting is not
@@ -9,27 +10,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "platform/platform.h"
 
 // Tag texts, values and template file names: at most 599 characters.
 constexpr size_t kTagTextSize = 600;
-// A field label: at most 99 characters.
-constexpr size_t kLabelSize = 100;
 // The text of the first tag of every StyleFile.
 constexpr char kStyleVersionTag[] = "Veldrana version=\"1.0\"";
-
-// The template in use, owned here.
-extern char templateFileName[kTagTextSize];
-extern char sourceName[kTagTextSize];
-extern uint32_t styleFieldCount;
-// (styleFieldCount + 1) label slots of kLabelSize bytes, the label of field i
-// in slot i - 1, the last slot spare; null when no template is loaded.
-extern char* columnLabels;
-extern uint32_t columnLabelSlots;
-// 0 when no template labels are loaded.
-extern uint32_t templateNumber;
 
 // An open StyleFile, read a byte at a time through a buffer of its own; or a
 // text in memory read the same way.
@@ -69,25 +56,6 @@ bool FindTagValue(StyleFile* file, const char* tagPath, char* value, size_t valu
 uint32_t FindTagNumber(StyleFile* file, const char* tagPath);
 // "<StyleFile><Rec" + field + ">" + child, e.g. "<StyleFile><Rec3><Width>".
 void FieldTagPath(uint32_t field, const char* child, char* path, size_t pathSize);
-
-// One column of the record list: its title and width in pixels.
-struct ListColumn {
-  char label[kLabelSize];
-  uint32_t width;
-};
-
-// The part of loading a template that needs no window: reads the template
-// named by templateFileName into sourceName, styleFieldCount and
-// columnLabels, and gives the record list's columns in order: "Index",
-// "Record " and "RecStat" at their settings widths, then one per field (at
-// least one, even for a template of no fields). Returns 1; returns 0 and
-// changes nothing when the template cannot be read or declares more fields
-// than a database can have.
-int ReadStyleColumns(std::vector<ListColumn>* columns);
-// Frees the label block (closing a database).
-void FreeColumnLabels();
-// The label slot of a field (from 1), or null when there is none.
-const char* FieldLabel(uint32_t field);
 
 // The template list StyleLst.txt: display names and StyleFile names in file
 // order, entry k's file in files[k].

@@ -1,18 +1,11 @@
-// Open, save and close. The program never edits the user's file: opening
-// copies it to the working copy (workingCopyPath) and opens that; every
-// change goes into the working copy; saving copies it back over the user's
-// file; closing asks first whether to save unsaved changes.
+// The File menu's commands: New, Open, Save and Close, with their dialogs and
+// questions and what the main window then shows. The file work itself is in
+// core/working_copy.h.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-
-// 1 while the open database has a file of the user's, currentFileName: it
-// was opened from it or saved to it.
-extern uint32_t hasUserFile;
-// 1 when the working copy holds changes not yet saved to the user's file.
-extern uint32_t databaseChanged;
 
 enum class FileDialog { kOpen, kSave };
 
@@ -42,3 +35,11 @@ int CloseDatabase();
 // first three columns in the settings, empties the list and removes its
 // columns, closes the record form and the working copy, frees the labels.
 void ReleaseDatabase();
+
+// The File menu's commands as the main window runs them. Each first closes
+// the open database (CloseDatabase) and does nothing more when that is
+// cancelled.
+void NewCommand();            // the New dialog, then the new database shown
+void OpenCommand(HWND owner);  // the open dialog, then the chosen database
+void CloseCommand();
+void OpenDroppedFile(const char* path);

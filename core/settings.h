@@ -65,6 +65,13 @@ int LoadSettings();
 int SaveSettings();
 // The three column widths 50 and the row height 20; nothing else changes.
 void SetDefaultSettings();
+
+// What the user changed, kept for the settings file: the widths of the
+// record list's first three columns (a width of 0 leaves that one as it
+// is), and the windows' placements.
+void KeepColumnWidths(uint32_t index, uint32_t record, uint32_t recStat);
+void KeepMainPlacement(const WindowPlacement& placement);
+void KeepFormPlacement(const WindowPlacement& placement);
 // Reads the 8 header bytes: 1000 for "DATA0900", 1001 when the first five
 // are not "DATA0" (or the file is shorter than 8 bytes), else the three
 // version characters read as a number.

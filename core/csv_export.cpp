@@ -1,4 +1,4 @@
-#include "templates/csv_export.h"
+#include "core/csv_export.h"
 
 #include <cstring>
 #include <vector>
@@ -44,21 +44,6 @@ class CsvWriter {
     Commit(p + 3 - out);
   }
 
-  void PutNumber(uint32_t value) {
-    char digits[10];
-    size_t n = 0;
-    do {
-      digits[n++] = static_cast<char>('0' + value % 10);
-      value /= 10;
-    } while (value != 0);
-    char* p = Reserve(n + 4);
-    char* out = p;
-    *p++ = '"';
-    while (n > 0) *p++ = digits[--n];
-    std::memcpy(p, "\", ", 3);
-    Commit(p + 3 - out);
-  }
-
   // Large enough for the widest text value with every byte a quote.
   static constexpr size_t kSize = 1 << 20;
 
@@ -69,32 +54,12 @@ class CsvWriter {
   bool ok_ = true;
 };
 
-struct FieldPlace {
-  uint32_t code;
-  uint32_t offset;  // from the start of slot 0's record
-  uint32_t width;
-};
-
-uint32_t LoadU32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
-void WriteSlot(const DatabaseFile& db, const std::vector<FieldPlace>& fields, uint32_t slot,
-               CsvWriter* out) {
-  const uint8_t* record = db.view + size_t{slot} * db.recordSize;
-  for (const FieldPlace& f : fields) {
-    const uint8_t* bytes = record + f.offset;
-    if (IsNumberType(f.code)) {
-      uint32_t value = f.code == kNumber8    ? bytes[0]
-                       : f.code == kNumber16 ? static_cast<uint32_t>(bytes[0] | bytes[1] << 8)
-                                             : LoadU32(bytes);
-      out->PutNumber(value);
-    } else {
-      const char* text = reinterpret_cast<const char*>(bytes);
-      out->PutText(text, strnlen(text, f.width - 1));
-    }
+void WriteSlot(const DatabaseFile& db, int32_t slot, CsvWriter* out) {
+  char digits[12];
+  for (uint32_t f = 1; f <= db.fieldCount; ++f) {
+    const char* text;
+    const size_t length = db.DisplayText(slot, f, digits, &text);
+    out->PutText(text, length);
   }
 }
 
@@ -105,19 +70,11 @@ int WriteCsvFile(const DatabaseFile& db, const char* path) {
   if (file == platform::kNoFile) return 0;
   CsvWriter out(file);
   const bool open = db.view != nullptr;
-  std::vector<FieldPlace> fields;
-  if (open) {
-    fields.reserve(db.fieldCount);
-    for (uint32_t f = 1; f <= db.fieldCount; ++f) {
-      const uint8_t* def = db.view + db.directoryOffset + store::kFieldDefSize * (f - 1);
-      const uint32_t code = LoadU32(def);
-      fields.push_back({code, LoadU32(def + 4), FieldTypeWidth(code)});
-    }
-  }
   // At least one line, even for no slots or no database.
   const uint32_t lines = db.slotCount == 0 ? 1 : db.slotCount;
   for (uint32_t s = 0; s < lines; ++s) {
-    if (open && s < db.slotCount && db.RecStatAt(s) == kRecActive) WriteSlot(db, fields, s, &out);
+    if (open && s < db.slotCount && db.GetRecStat(static_cast<int32_t>(s)) == kRecActive)
+      WriteSlot(db, static_cast<int32_t>(s), &out);
     out.Put('\r');
   }
   bool ok = out.Flush();

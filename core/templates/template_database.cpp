@@ -1,0 +1,25 @@
+#include "core/templates/template_database.h"
+
+#include <vector>
+
+#include "core/templates/style_file.h"
+
+int CreateDatabaseFromTemplate(DatabaseFile* db, const char* templatePath, const char* dbPath,
+                               const char* longName) {
+  StyleFile* file = OpenStyleFile(templatePath);
+  if (file == nullptr) return 0;
+  const uint32_t n = FindTagNumber(file, "<StyleFile><Records>");
+  if (n > store::kMaxFieldCount) {
+    CloseStyleFile(file);
+    return 0;
+  }
+  std::vector<uint32_t> types(n);
+  for (uint32_t i = 1; i <= n; ++i) {
+    char path[kTagTextSize];
+    FieldTagPath(i, "<Type>", path, sizeof path);
+    types[i - 1] = FindTagNumber(file, path);
+  }
+  const uint32_t version = FindTagNumber(file, "<StyleFile><Ver>");
+  CloseStyleFile(file);
+  return db->CreateWithFields(dbPath, types.data(), n, longName, version);
+}

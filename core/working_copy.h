@@ -1,0 +1,47 @@
+// The open database's working copy. The program never edits the user's
+// file: opening copies it to workingCopyPath and opens that with the store,
+// every change goes into the copy, and saving copies the copy back over the
+// user's file through a side file, so that the user's file is never
+// half-written. This module also owns the two flags of the open database;
+// the windows show and ask, and call these to do the work.
+#pragma once
+
+#include <cstdint>
+
+// 1 while the open database has a file of the user's, currentFileName: it
+// was opened from it or saved to it.
+extern uint32_t hasUserFile;
+// 1 when the working copy holds changes not yet saved to the user's file.
+extern uint32_t databaseChanged;
+
+// databaseChanged := 1, after any change to the working copy.
+void MarkChanged();
+// The flags of a database just opened from, or saved to, the user's file:
+// hasUserFile := 1, databaseChanged := 0.
+void MarkSaved();
+// The flags of a database New just made: no file of the user's, changed.
+void MarkMadeNew();
+
+enum class OpenResult {
+  kOpened,        // the working copy is open for writing in databaseFile
+  kNotCopied,     // the user's file could not be read, or the copy not written
+  kNotADatabase,  // the copy was made but is no database; nothing is open
+};
+// Copies the user's file over the working copy and opens the copy. An older
+// working copy is never opened in place of a file that cannot be copied.
+OpenResult OpenWorkingCopyOf(const char* userFile);
+// Opens the working copy as it is, for writing; 1 opened, 0 not.
+int OpenWorkingCopy();
+
+enum class SaveResult {
+  kSaved,
+  kNotWritten,       // target is exactly as it was
+  kWorkingCopyLost,  // with closeForCopy: the working copy did not open again
+};
+// Copies the working copy over target (CopyFileSafely). With closeForCopy
+// the database is closed for the copy and opened again afterwards. The flags
+// are not changed.
+SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy);
+
+// Closes the working copy and frees the template's labels; hasUserFile := 0.
+void ReleaseWorkingCopy();

@@ -1,0 +1,16 @@
+// A look inside the store for the tests and the fuzzers, which check the
+// store's own bookkeeping against the file. The program never includes this.
+#pragma once
+
+#include <cstdint>
+
+#include "store/database_file.h"
+
+struct StoreInside {
+  // The RecStat word of a slot below slotCount, unchecked.
+  static uint32_t RecStatAt(const DatabaseFile& db, uint32_t slot) { return db.RecStatAt(slot); }
+  // The bytes of a slot below slotCount, unchecked.
+  static const uint8_t* SlotAt(const DatabaseFile& db, uint32_t slot) { return db.SlotAt(slot); }
+  // The size of the mapped file.
+  static uint64_t MappedSize(const DatabaseFile& db) { return db.mapping.size; }
+};

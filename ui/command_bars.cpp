@@ -1,0 +1,87 @@
+#include "ui/command_bars.h"
+
+#include <commctrl.h>
+
+#include "resources/resource.h"
+
+namespace {
+
+struct Tooltip {
+  UINT_PTR command;
+  const char* text;
+};
+constexpr Tooltip kTooltips[] = {
+    {CMD_NEW, "Create New Veldrana"},
+    {CMD_OPEN, "Open Existing Veldrana"},
+    {CMD_SAVE, "Save this Veldrana"},
+    {CMD_ADD, "Add New Record"},
+    {CMD_COPY, "Copy This Record"},
+    {CMD_DELETE, "Delete This Record"},
+    {CMD_GOTO, "Goto Record"},
+    {CMD_SEARCH, "Search Veldrana"},
+    {CMD_HELP, "Open ReadMe"},
+    {CMD_PREVIOUS, "Previous Record"},
+    {CMD_NEXT, "Next Record"},
+};
+
+TBBUTTON MakeButton(const ToolbarButton& button) {
+  TBBUTTON made = {};
+  const bool separator = button.image == kToolbarSeparator;
+  made.iBitmap = separator ? 0 : button.image;
+  made.idCommand = button.command;
+  made.fsState = TBSTATE_ENABLED;
+  made.fsStyle = separator ? BTNS_SEP : BTNS_BUTTON;
+  return made;
+}
+
+}  // namespace
+
+HWND CreateCommandToolbar(HWND parent, int id, const ToolbarButton* buttons, size_t count) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  TBBUTTON first = MakeButton(buttons[0]);
+  HWND toolbar = CreateToolbarEx(parent, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
+                                 id, 1, module, IDB_TOOLBAR_FIRST, &first, 1, 0, 0, 16, 16,
+                                 sizeof(TBBUTTON));
+  for (int bitmap = IDB_TOOLBAR_FIRST + 1; bitmap <= IDB_TOOLBAR_LAST; ++bitmap) {
+    TBADDBITMAP added = {module, static_cast<UINT_PTR>(bitmap)};
+    SendMessageA(toolbar, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&added));
+  }
+  for (size_t i = 1; i < count; ++i) {
+    TBBUTTON button = MakeButton(buttons[i]);
+    SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+  }
+  return toolbar;
+}
+
+const char* TooltipText(UINT_PTR command) {
+  for (const Tooltip& tip : kTooltips)
+    if (tip.command == command) return tip.text;
+  return nullptr;
+}
+
+bool AnswerTooltip(NMHDR* header) {
+  if (header->code != TTN_GETDISPINFOA) return false;
+  auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+  if (const char* text = TooltipText(header->idFrom)) info->lpszText = const_cast<char*>(text);
+  return true;
+}
+
+void ShowPopupMenu(HWND owner, PopupVariant variant, bool withEdit) {
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, IDM_ABOUT, "About");
+  AppendMenuA(menu, MF_STRING, IDM_HELP, "Help");
+  if (variant == PopupVariant::kMain) {
+    AppendMenuA(menu, MF_STRING, IDM_SORT, "Sort");
+    if (withEdit) AppendMenuA(menu, MF_STRING, IDM_EDIT, "Edit");
+  } else {
+    AppendMenuA(menu, MF_STRING, IDM_ADD, "Add Entry");
+    AppendMenuA(menu, MF_STRING, IDM_DELETE, "Delete");
+  }
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_EXIT, "Exit");
+  POINT cursor;
+  GetCursorPos(&cursor);
+  SetForegroundWindow(owner);
+  TrackPopupMenuEx(menu, TPM_RIGHTALIGN, cursor.x, cursor.y, owner, nullptr);
+  DestroyMenu(menu);
+}

@@ -1,0 +1,193 @@
+#include "ui/main/file_menu.h"
+
+#include <commdlg.h>
+
+#include <cstddef>
+
+#include "core/folders.h"
+#include "core/templates/new_database.h"
+#include "core/templates/template_labels.h"
+#include "core/working_copy.h"
+#include "store/database_file.h"
+#include "store/text.h"
+#include "ui/dialogs/new_dialog.h"
+#include "ui/dialogs/prompt_dialog.h"
+#include "ui/form/record_form.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
+#include "ui/views.h"
+
+namespace {
+
+constexpr char kRejectedMessage[] = "Not a Veldrana file";
+constexpr char kSaveFailedMessage[] = "The file could not be saved:";
+constexpr char kChangedMessage[] = "This Veldrana has been changed.";
+constexpr char kSaveQuestion[] = "Save Current File Now?";
+
+// The structure as the systems before Windows 2000 knew it: the members
+// after lpTemplateName are left out (76 bytes in a 32-bit program, 136 in a
+// 64-bit one).
+constexpr DWORD kFileDialogSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+OPENFILENAMEA fileDialog;
+
+// The user is told which file was not written; the file keeps its old
+// contents.
+void ReportSaveFailure() { ShowMessage(mainWindow, kSaveFailedMessage, currentFileName); }
+
+void ShowOpenedDatabase() {
+  DatabaseFile& db = databaseFile;
+  SetFileItemsEnabled(true);
+  // The first record becomes the current one.
+  const int32_t first = db.SlotOfRecordNumber(1);
+  SelectRecord(first >= 0 ? first : 0);
+  db.ReadLongName();
+  SetWindowTextA(mainWindow, db.textValue[0] != 0 ? db.textValue : kMainCaption);
+  ForgetTemplate();
+  if (db.activeCount > 0) {
+    UseTemplateForFieldCount(db.fieldCount);
+    LoadStyleColumns();
+    RebuildRecordList();
+  }
+  MarkSaved();
+}
+
+}  // namespace
+
+int ChooseFile(HWND owner, char* fileName, uint32_t filterIndex, FileDialog kind) {
+  fileDialog = OPENFILENAMEA();
+  fileDialog.lStructSize = kFileDialogSize;
+  fileDialog.hwndOwner = owner;
+  fileDialog.hInstance = GetModuleHandleA(nullptr);
+  fileDialog.lpstrFilter = "Veldrana Files\0*.vdr\0All Files\0*.*\0";
+  fileDialog.nFilterIndex = filterIndex;
+  fileDialog.lpstrFile = fileName;
+  fileDialog.nMaxFile = kFolderSize;
+  // No OFN_NOCHANGEDIR: the export goes to the folder last chosen here.
+  fileDialog.Flags =
+      OFN_EXPLORER | OFN_LONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  if (kind == FileDialog::kOpen) fileDialog.Flags |= OFN_FILEMUSTEXIST;
+  if (filterIndex == 0) fileDialog.lpstrDefExt = "vdr";
+  const BOOL chosen =
+      kind == FileDialog::kOpen ? GetOpenFileNameA(&fileDialog) : GetSaveFileNameA(&fileDialog);
+  return chosen ? 1 : 0;
+}
+
+void OpenDatabase(const char* path) {
+  // The callers close first; whatever is still open goes without a question.
+  if (DatabaseOpen()) ReleaseDatabase();
+  if (OpenWorkingCopyOf(path) == OpenResult::kOpened) {
+    ShowOpenedDatabase();
+  } else {
+    ReleaseWorkingCopy();
+    SetFileItemsEnabled(false);
+    ShowMessage(mainWindow, kRejectedMessage);
+  }
+  RepaintBand();
+  UpdateStatusBar();
+}
+
+int SaveDatabase() {
+  if (!DatabaseOpen()) return 0;
+  if (hasUserFile) {
+    if (SaveWorkingCopyTo(currentFileName, false) != SaveResult::kSaved) {
+      ReportSaveFailure();
+      return 0;
+    }
+    MarkSaved();
+    return 1;
+  }
+  // A database with no file of the user's yet: its long name is the
+  // suggested file name.
+  databaseFile.ReadLongName();
+  SetCurrentFileName(databaseFile.textValue);
+  char chosen[kFolderSize];
+  CopyText(currentFileName, chosen, sizeof chosen);
+  if (ChooseFile(mainWindow, chosen, 0, FileDialog::kSave) != 1) return 0;
+  SetCurrentFileName(chosen);
+  switch (SaveWorkingCopyTo(currentFileName, true)) {
+    case SaveResult::kWorkingCopyLost:
+      // The working copy itself is gone: nothing is left open.
+      ReleaseDatabase();
+      ShowNoDatabase();
+      ShowMessage(mainWindow, kRejectedMessage);
+      return 0;
+    case SaveResult::kNotWritten:
+      ReportSaveFailure();
+      return 0;
+    case SaveResult::kSaved:
+      break;
+  }
+  MarkSaved();
+  return 1;
+}
+
+int CloseDatabase() {
+  if (!DatabaseOpen()) return 0;
+  int cancelled = 0;
+  if (databaseChanged) {
+    const uintptr_t answer = ShowSaveQuestion(mainWindow, kChangedMessage, kSaveQuestion);
+    if (answer == kPromptOk) {
+      if (SaveDatabase() != 1) cancelled = 1;
+    } else if (answer == kPromptCancel) {
+      cancelled = 1;
+    }
+  }
+  if (DatabaseOpen() && cancelled == 0) ReleaseDatabase();
+  return cancelled;
+}
+
+void ReleaseDatabase() {
+  ClearRecordList();
+  CloseRecordForm();
+  ReleaseWorkingCopy();
+}
+
+void NewCommand() {
+  if (CloseDatabase() != 0) return;
+  if (ShowNewDialog(mainWindow) != kNewAccepted) {
+    // The database before was closed all the same.
+    if (!DatabaseOpen()) ShowNoDatabase();
+    return;
+  }
+  // The list's columns and the labels come from the chosen template; a
+  // template that cannot be read makes nothing, and leaves nothing behind.
+  ForgetSourceName();
+  if (LoadStyleColumns() != 1 || CreateWorkingCopyFromTemplate(&databaseFile, workingCopyPath) != 1) {
+    ReleaseDatabase();
+    ForgetTemplate();
+    ShowNoDatabase();
+    return;
+  }
+  SetFileItemsEnabled(true);
+  MarkMadeNew();
+  SetWindowTextA(mainWindow, newDatabaseName);
+  const int32_t slot = databaseFile.SlotOfRecordNumber(1);
+  if (slot != -1) SelectRecord(slot);
+  RebuildRecordList();
+  // The band has no file to name yet.
+  RepaintBand();
+  UpdateStatusBar();
+}
+
+void OpenCommand(HWND owner) {
+  if (CloseDatabase() != 0) return;
+  char chosen[kFolderSize];
+  CopyText(currentFileName, chosen, sizeof chosen);
+  if (ChooseFile(owner, chosen, 0, FileDialog::kOpen) == 1) {
+    SetCurrentFileName(chosen);
+    OpenDatabase(currentFileName);
+  } else {
+    ShowNoDatabase();  // the database before was closed all the same
+  }
+}
+
+void CloseCommand() {
+  if (CloseDatabase() != 0) return;
+  ShowNoDatabase();
+}
+
+void OpenDroppedFile(const char* path) {
+  if (CloseDatabase() != 0) return;
+  SetCurrentFileName(path);
+  OpenDatabase(currentFileName);
+}

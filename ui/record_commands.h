@@ -1,0 +1,51 @@
+// The record commands both windows offer, each written once and called by
+// both dispatchers: Add, Copy, Delete, Goto, Search; and the Shift-click edit
+// of a field and the sort by a column, which change records too. A command
+// that picks a record makes it the current one (ShowRecord); a command that
+// changes the database marks it changed and ends with RefreshViews.
+//
+// `owner` is the window the command came from: its prompts are owned by it,
+// and after a prompt the command goes on only while that window still shows
+// the open database.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/dialogs/prompt_dialog.h"
+
+// The Goto prompt's text: the current record number it starts with, and the
+// number typed.
+extern char gotoText[kPromptTextSize];
+// The field (from 1) the last header click or Sort command sorted by; 0
+// before the first.
+extern uint32_t sortField;
+extern bool sortInProgress;  // set while a sort runs
+
+// A new empty record, shown.
+void AddRecordCommand();
+// A copy of the record in `source` (-1: nothing), shown. Making room may
+// move the records; the copy is still made of the record the user chose.
+void CopyRecordCommand(int32_t source);
+// "Confirm?", then the record in `slot` (-1: nothing) deleted. From the
+// record form, the form then shows the first record when the first was
+// deleted or two remain, otherwise the one before; with none left it
+// closes.
+void DeleteRecordCommand(HWND owner, int32_t slot);
+// The Goto prompt, starting with the current record's number; the record of
+// the number typed is shown.
+void GotoCommand(HWND owner);
+// The search prompt; the first record that matches is shown, or "No Match
+// Found" said. From the record form, a search navigator then opens to step
+// through the other hits.
+void SearchCommand(HWND owner);
+// Shift-click on the record form at client height y: the field's value in
+// an input prompt captioned with the field's type; OK stores what was typed
+// into the record the form showed.
+void EditFieldCommand(HWND form, int y);
+// Sorts the database by a field (from 1), as a click on its column header
+// does, and remembers the field in sortField; when the order changed, the
+// database is marked changed and the list rebuilt. Nothing while a sort
+// runs.
+void SortRecords(uint32_t field);
