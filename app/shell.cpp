@@ -67,11 +67,8 @@ void ShowMainWindow(int loadResult) {
   }
   if (start.formFromMain) {
     // The record form opens for the first time over the main window.
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    GetWindowPlacement(mainWindow, &placement);
-    WindowPlacement main;
-    FromNativePlacement(placement, &main);
+    WindowPlacement main = {};
+    CaptureWindowPlacement(mainWindow, &main);
     TakeFormPlacementFrom(main);
   }
 }

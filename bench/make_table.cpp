@@ -24,9 +24,7 @@ int Usage() {
 
 bool Check(const std::string& path, uint32_t records, uint64_t seed) {
   std::unique_ptr<DatabaseFile> db(new DatabaseFile());
-  std::snprintf(db->path, sizeof db->path, "%s", path.c_str());
-  db->writable = 0;
-  if (!db->Open()) {
+  if (!db->OpenFile(path.c_str(), false)) {
     std::fprintf(stderr, "check: %s does not open\n", path.c_str());
     return false;
   }

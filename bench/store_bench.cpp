@@ -61,9 +61,7 @@ const std::string& Table(uint32_t records) {
 std::unique_ptr<DatabaseFile> NewDatabaseFile() { return std::unique_ptr<DatabaseFile>(new DatabaseFile()); }
 
 bool OpenAt(DatabaseFile& db, const std::string& path, bool writable) {
-  std::snprintf(db.path, sizeof db.path, "%s", path.c_str());
-  db.writable = writable ? 1 : 0;
-  return db.Open() == 1;
+  return db.OpenFile(path.c_str(), writable) == 1;
 }
 
 void BM_OpenAndCount(benchmark::State& state) {

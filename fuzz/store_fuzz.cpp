@@ -22,6 +22,7 @@
 
 #include "platform/platform.h"
 #include "store/database_file.h"
+#include "store/store_inside.h"
 #include "store/text.h"
 
 namespace fs = std::filesystem;
@@ -90,9 +91,7 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 }
 
 bool OpenAt(DatabaseFile& db, const std::string& path, bool writable) {
-  std::snprintf(db.path, sizeof db.path, "%s", path.c_str());
-  db.writable = writable ? 1 : 0;
-  return db.Open() == 1;
+  return db.OpenFile(path.c_str(), writable) == 1;
 }
 
 uint32_t WalkLimit(const DatabaseFile& db) {
@@ -118,7 +117,7 @@ void CheckCounts(DatabaseFile& db) {
   if (db.view == nullptr || db.slotCount > kSlotWalkLimit) return;
   uint32_t active = 0, inUse = 0;
   for (uint32_t s = 0; s < db.slotCount; ++s) {
-    uint32_t stat = db.RecStatAt(s);
+    uint32_t stat = StoreInside::RecStatAt(db, s);
     active += stat == kRecActive;
     inUse += IsInUse(stat);
   }
@@ -149,7 +148,7 @@ void ReadWalk(DatabaseFile& db, const uint8_t* data, size_t size) {
 
   for (uint32_t s = 0; s < slots; ++s) {
     int64_t stat = db.GetRecStat(static_cast<int32_t>(s));
-    CHECK(db.activeCount == 0 ? stat == -1 : stat == db.RecStatAt(s));
+    CHECK(db.activeCount == 0 ? stat == -1 : stat == StoreInside::RecStatAt(db, s));
   }
   CHECK(db.GetRecStat(-1) == -1);
   CHECK(db.GetRecStat(static_cast<int32_t>(db.slotCount)) == -1);
@@ -184,9 +183,9 @@ void ReadWalk(DatabaseFile& db, const uint8_t* data, size_t size) {
   for (uint32_t s = 0; s < slots && s < kFieldReadSlots; ++s) {
     const int32_t slot = static_cast<int32_t>(s);
     int32_t next = db.NextActive(slot), previous = db.PreviousActive(slot);
-    CHECK(next == slot || (next > slot && db.RecStatAt(static_cast<uint32_t>(next)) == kRecActive));
+    CHECK(next == slot || (next > slot && StoreInside::RecStatAt(db, static_cast<uint32_t>(next)) == kRecActive));
     CHECK(previous == slot ||
-          (previous < slot && previous >= 0 && db.RecStatAt(static_cast<uint32_t>(previous)) == kRecActive));
+          (previous < slot && previous >= 0 && StoreInside::RecStatAt(db, static_cast<uint32_t>(previous)) == kRecActive));
     int32_t number = db.RecordNumberOf(slot);
     if (number > 0) CHECK(db.SlotOfRecordNumber(static_cast<uint32_t>(number)) == slot);
   }
@@ -204,7 +203,7 @@ void ReadWalk(DatabaseFile& db, const uint8_t* data, size_t size) {
     CopyText(text, db.searchText, sizeof db.searchText);
     int32_t hit = db.SearchFromStart();
     if (hit >= 0) {
-      CHECK(db.RecStatAt(static_cast<uint32_t>(hit)) == kRecActive);
+      CHECK(StoreInside::RecStatAt(db, static_cast<uint32_t>(hit)) == kRecActive);
       CHECK(db.RecordMatches(hit) == hit);
       db.SearchNext(hit);
       db.SearchPrevious(hit);
@@ -219,7 +218,7 @@ void ReadWalk(DatabaseFile& db, const uint8_t* data, size_t size) {
   for (uint32_t value : {0u, 5u, 10u, 11u}) {
     for (int32_t start : {-1, 0, static_cast<int32_t>(db.slotCount / 2), static_cast<int32_t>(db.slotCount)}) {
       int32_t found = db.FindRecStat(value, start);
-      if (found >= 0) CHECK(db.RecStatAt(static_cast<uint32_t>(found)) == value);
+      if (found >= 0) CHECK(StoreInside::RecStatAt(db, static_cast<uint32_t>(found)) == value);
     }
   }
 }
@@ -262,7 +261,7 @@ void FillSlot(DatabaseFile& db, int32_t slot, const uint8_t* data, size_t size, 
 void CheckCompacted(DatabaseFile& db) {
   bool sawFree = false;
   for (uint32_t s = 0; s < db.slotCount; ++s) {
-    const bool inUse = IsInUse(db.RecStatAt(s));
+    const bool inUse = IsInUse(StoreInside::RecStatAt(db, s));
     CHECK(!(inUse && sawFree));
     sawFree = sawFree || !inUse;
   }
@@ -272,7 +271,7 @@ void CheckSorted(DatabaseFile& db, uint32_t field) {
   std::string previous;
   bool havePrevious = false;
   for (uint32_t s = 0; s < db.slotCount; ++s) {
-    if (!IsInUse(db.RecStatAt(s))) {
+    if (!IsInUse(StoreInside::RecStatAt(db, s))) {
       havePrevious = false;
       continue;
     }
@@ -303,7 +302,7 @@ void WriteWalk(DatabaseFile& db, const std::string& path, const uint8_t* data, s
   if (db.view == nullptr) return;  // the resize could not map the file again
   checkCounts();
   if (added >= 0) {
-    CHECK(static_cast<uint32_t>(added) < db.slotCount && db.RecStatAt(static_cast<uint32_t>(added)) == kRecActive);
+    CHECK(static_cast<uint32_t>(added) < db.slotCount && StoreInside::RecStatAt(db, static_cast<uint32_t>(added)) == kRecActive);
     FillSlot(db, added, data, size, wellFormed);
     int32_t copy = db.AllocateSlot();
     if (db.view == nullptr) return;
@@ -322,14 +321,14 @@ void WriteWalk(DatabaseFile& db, const std::string& path, const uint8_t* data, s
   // Deleting most records makes the next allocation compact and shrink.
   if (db.slotCount <= kSlotWalkLimit) {
     for (uint32_t s = 0; s < db.slotCount; ++s)
-      if (s % 4 != 0 && db.RecStatAt(s) == kRecActive) db.SetRecStat(static_cast<int32_t>(s), kRecDeleted);
+      if (s % 4 != 0 && StoreInside::RecStatAt(db, s) == kRecActive) db.SetRecStat(static_cast<int32_t>(s), kRecDeleted);
     checkCounts();
     const uint32_t slotsBefore = db.slotCount;
     added = db.AddRecord();
     if (db.view == nullptr) return;
     checkCounts();
     if (added >= 0) {
-      CHECK(db.RecStatAt(static_cast<uint32_t>(added)) == kRecActive);
+      CHECK(StoreInside::RecStatAt(db, static_cast<uint32_t>(added)) == kRecActive);
       if (db.slotCount < slotsBefore) CHECK(slotsBefore > 50 && db.slotCount >= 41);
     }
   }

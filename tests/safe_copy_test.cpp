@@ -2,6 +2,10 @@
 // it was, and no side file is left behind.
 #include "core/safe_copy.h"
 
+#include "core/folders.h"
+#include "core/working_copy.h"
+#include "store/database_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -75,3 +79,40 @@ TEST_F(SafeCopy, SideFileNameMustFit) {
 }
 
 }  // namespace
+
+// The working copy: the user's file opened through a copy, and saved back.
+TEST_F(SafeCopy, WorkingCopyOpensOnlyACopiedDatabaseAndSavesItBack) {
+  std::string folder = dir.Path("x");
+  folder.pop_back();  // the folder and its separator
+  SetFolders(folder.c_str(), folder.c_str());
+  const std::string user = dir.Path("user.vdr");
+  ASSERT_TRUE(testutil::WriteDatabase(user, {11}, 12, {10, 10}, {}));
+  WriteBytes(dir.Path("text.vdr"), Bytes("not a database"));
+  const struct {
+    std::string file;
+    OpenResult result;
+  } cases[] = {
+      {user, OpenResult::kOpened},
+      {dir.Path("missing.vdr"), OpenResult::kNotCopied},
+      {dir.Path("text.vdr"), OpenResult::kNotADatabase},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OpenWorkingCopyOf(c.file.c_str()), c.result) << c.file;
+    EXPECT_EQ(DatabaseOpen(), c.result == OpenResult::kOpened) << c.file;
+  }
+  // The working copy of a good file is its copy; changes stay in it until a
+  // save, with or without closing for the copy.
+  ASSERT_EQ(OpenWorkingCopyOf(user.c_str()), OpenResult::kOpened);
+  EXPECT_STREQ(databaseFile.path, workingCopyPath);
+  const std::vector<uint8_t> before = ReadBytes(user);
+  ASSERT_GE(databaseFile.AddRecord(), 0);
+  EXPECT_EQ(ReadBytes(user), before);
+  for (bool close : {false, true}) {
+    ASSERT_EQ(SaveWorkingCopyTo(user.c_str(), close), SaveResult::kSaved);
+    EXPECT_TRUE(DatabaseOpen());
+    EXPECT_EQ(ReadBytes(user), ReadBytes(workingCopyPath));
+  }
+  EXPECT_EQ(SaveWorkingCopyTo(dir.Path("no folder/x.vdr").c_str(), false), SaveResult::kNotWritten);
+  ReleaseWorkingCopy();
+  EXPECT_FALSE(DatabaseOpen());
+}

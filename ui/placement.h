@@ -23,3 +23,13 @@ inline void ToNativePlacement(const WindowPlacement& from, WINDOWPLACEMENT* to) 
 inline void FromNativePlacement(const WINDOWPLACEMENT& from, WindowPlacement* to) {
   std::memcpy(to, &from, sizeof *to);
 }
+
+// The window's placement as the settings keep it; false when the system
+// cannot tell.
+inline bool CaptureWindowPlacement(HWND window, WindowPlacement* to) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement)) return false;
+  FromNativePlacement(placement, to);
+  return true;
+}

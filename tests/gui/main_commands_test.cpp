@@ -36,53 +36,8 @@ constexpr uint32_t kNumber32 = 9;  // number of 32 bits
 const std::vector<uint32_t> kTypes = {kText, kNumber32};
 const std::vector<std::vector<std::string>> kRows = {{"pear", "1"}, {"apple", "3"}, {"Banana", "2"}};
 
-// One answer to a prompt: the button, the text to type first (none: leave
-// the edit as it is), and something to do while the prompt is open.
-struct Answer {
-  int button;
-  const char* type = nullptr;
-};
-
-// What a prompt showed: its lines, and the text its edit started with.
-struct Shown {
-  std::string line1, line2, line3, edit;
-  bool editShown = false, cancelShown = false;
-};
-
-// Answers the prompts ("Veldrana 1.0") from a queue; a prompt beyond the
-// queue is cancelled and counted in unexpected.
-class Prompts : public DialogResponder {
- public:
-  explicit Prompts(std::vector<Answer> answers = {})
-      : DialogResponder("Veldrana 1.0"), answers_(std::move(answers)) {}
-  void Respond(HWND dialog) override {
-    Shown shown;
-    auto line = [dialog](int id) {
-      return guitest::ItemShown(dialog, id) ? guitest::ItemText(dialog, id) : std::string();
-    };
-    shown.line1 = line(IDC_PROMPT_LINE1);
-    shown.line2 = line(IDC_PROMPT_LINE2);
-    shown.line3 = line(IDC_PROMPT_LINE3);
-    shown.editShown = guitest::ItemShown(dialog, IDC_PROMPT_EDIT);
-    shown.edit = guitest::ItemText(dialog, IDC_PROMPT_EDIT);
-    shown.cancelShown = guitest::ItemShown(dialog, IDCANCEL);
-    seen.push_back(shown);
-    if (answers_.empty()) {
-      ++unexpected;
-      guitest::PostCommand(dialog, IDCANCEL);
-      return;
-    }
-    const Answer answer = answers_.front();
-    answers_.erase(answers_.begin());
-    if (answer.type) SetDlgItemTextA(dialog, IDC_PROMPT_EDIT, answer.type);
-    guitest::PostCommand(dialog, answer.button);
-  }
-  std::vector<Shown> seen;
-  int unexpected = 0;
-
- private:
-  std::vector<Answer> answers_;
-};
+using Answer = PromptAnswer;
+using Prompts = PromptAnswers;
 
 class MainCommandsTest : public ProgramTest {
  protected:

@@ -183,8 +183,8 @@ DialogResponder::~DialogResponder() {
   responders.erase(std::find(responders.begin(), responders.end(), this));
 }
 
-PromptAnswers::PromptAnswers(std::vector<int> buttons)
-    : DialogResponder("Veldrana 1.0"), buttons_(std::move(buttons)) {}
+PromptAnswers::PromptAnswers(std::vector<PromptAnswer> answers)
+    : DialogResponder("Veldrana 1.0"), answers_(std::move(answers)) {}
 
 void PromptAnswers::Respond(HWND dialog) {
   PromptSeen prompt;
@@ -194,17 +194,23 @@ void PromptAnswers::Respond(HWND dialog) {
   prompt.line1 = line(IDC_PROMPT_LINE1);
   prompt.line2 = line(IDC_PROMPT_LINE2);
   prompt.line3 = line(IDC_PROMPT_LINE3);
+  prompt.editShown = guitest::ItemShown(dialog, IDC_PROMPT_EDIT);
+  prompt.edit = guitest::ItemText(dialog, IDC_PROMPT_EDIT);
   prompt.cancelShown = guitest::ItemShown(dialog, IDCANCEL);
   prompt.thirdShown = guitest::ItemShown(dialog, IDC_PROMPT_THIRD);
+  prompt.owner = GetWindow(dialog, GW_OWNER);
+  LOGFONTA font = {};
+  if (guitest::ItemFont(dialog, IDC_PROMPT_LINE1, &font)) prompt.line1Height = font.lfHeight;
   seen.push_back(prompt);
-  int button = IDCANCEL;
-  if (buttons_.empty()) {
+  PromptAnswer answer;
+  if (answers_.empty()) {
     ++unexpected;
   } else {
-    button = buttons_.front();
-    buttons_.erase(buttons_.begin());
+    answer = answers_.front();
+    answers_.erase(answers_.begin());
   }
-  guitest::PostCommand(dialog, button);
+  if (answer.typed) SetDlgItemTextA(dialog, IDC_PROMPT_EDIT, answer.typed);
+  guitest::PostCommand(dialog, answer.button);
 }
 
 void ButtonAnswer::Respond(HWND dialog) {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "app/shell.h"
+#include "resources/resource.h"
 #include "core/working_copy.h"
 #include "tests/gui/gui_test_util.h"
 #include "tests/store_test_util.h"
@@ -25,10 +26,20 @@
 
 namespace programtest {
 
-// The texts a prompt showed and the button that answered it.
+// What a prompt showed, and who owned it.
 struct PromptSeen {
-  std::string line1, line2, line3;
-  bool cancelShown = false, thirdShown = false;
+  std::string line1, line2, line3, edit;
+  bool editShown = false, cancelShown = false, thirdShown = false;
+  HWND owner = nullptr;
+  LONG line1Height = 0;  // the height of the caption line's font
+};
+
+// One answer to a prompt: the button (IDOK, IDCANCEL or IDC_PROMPT_THIRD)
+// and, when given, the text typed into its edit first.
+struct PromptAnswer {
+  PromptAnswer(int button = IDCANCEL, const char* typed = nullptr) : button(button), typed(typed) {}
+  int button;
+  const char* typed;
 };
 
 // A test with the program's own folders in a fresh scratch folder that holds
@@ -73,19 +84,18 @@ class DialogResponder {
   std::string caption_;
 };
 
-// Answers prompts ("Veldrana 1.0"): records what each showed, and presses the
-// button the next answer in the queue names (IDOK, IDCANCEL or
-// IDC_PROMPT_THIRD); with the queue empty, it presses IDCANCEL and counts the
-// prompt as unexpected.
+// Answers prompts ("Veldrana 1.0") in order: records what each showed, and
+// gives the next answer in the queue; with the queue empty, it presses
+// IDCANCEL and counts the prompt as unexpected.
 class PromptAnswers : public DialogResponder {
  public:
-  explicit PromptAnswers(std::vector<int> buttons = {});
+  explicit PromptAnswers(std::vector<PromptAnswer> answers = {});
   void Respond(HWND dialog) override;
   std::vector<PromptSeen> seen;
   int unexpected = 0;
 
  private:
-  std::vector<int> buttons_;
+  std::vector<PromptAnswer> answers_;
 };
 
 // Any dialog with this caption, closed with this button; counts them.

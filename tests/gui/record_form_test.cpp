@@ -59,54 +59,7 @@ std::ostream& operator<<(std::ostream& out, const Row& row) {
   return out << "{" << row.y << ", " << row.label << ", " << row.value << "}";
 }
 
-// What a prompt showed, and who owned it.
-struct PromptSeen {
-  std::string line1, line2, edit;
-  bool editShown = false;
-  HWND owner = nullptr;
-  LONG line1Height = 0;
-};
-
-// Answers the prompts of the test's thread in order: for each, the button
-// to press and, when given, the text typed into its edit first. A prompt
-// beyond the answers is cancelled and counted as unexpected.
-class Prompts : public DialogResponder {
- public:
-  struct Answer {
-    int button;
-    const char* typed = nullptr;
-  };
-  Prompts(std::initializer_list<Answer> answers = {})
-      : DialogResponder(kPromptCaption), answers_(answers) {}
-  void Respond(HWND dialog) override {
-    PromptSeen prompt;
-    auto line = [dialog](int id) {
-      return guitest::ItemShown(dialog, id) ? guitest::ItemText(dialog, id) : std::string();
-    };
-    prompt.line1 = line(IDC_PROMPT_LINE1);
-    prompt.line2 = line(IDC_PROMPT_LINE2);
-    prompt.editShown = guitest::ItemShown(dialog, IDC_PROMPT_EDIT);
-    prompt.edit = guitest::ItemText(dialog, IDC_PROMPT_EDIT);
-    prompt.owner = GetWindow(dialog, GW_OWNER);
-    LOGFONTA font = {};
-    if (guitest::ItemFont(dialog, IDC_PROMPT_LINE1, &font)) prompt.line1Height = font.lfHeight;
-    seen.push_back(prompt);
-    Answer answer{IDCANCEL};
-    if (answers_.empty()) {
-      ++unexpected;
-    } else {
-      answer = answers_.front();
-      answers_.erase(answers_.begin());
-    }
-    if (answer.typed) SetDlgItemTextA(dialog, IDC_PROMPT_EDIT, answer.typed);
-    guitest::PostCommand(dialog, answer.button);
-  }
-  std::vector<PromptSeen> seen;
-  int unexpected = 0;
-
- private:
-  std::vector<Answer> answers_;
-};
+using Prompts = PromptAnswers;
 
 // Rows of text fields, texts "r<record>f<field>".
 std::vector<std::vector<std::string>> NumberedRows(size_t records, size_t fields) {
@@ -564,7 +517,7 @@ TEST_F(RecordFormTest, ShiftClickOpensTheFieldUnderTheCursor) {
       {299, nullptr, nullptr},
   };
   for (const auto& click : clicks) {
-    Prompts prompts({{IDCANCEL}});
+    Prompts prompts({IDCANCEL});
     ShiftClick(click.y);
     if (click.caption == nullptr) {
       EXPECT_TRUE(prompts.seen.empty()) << "y " << click.y;
@@ -591,7 +544,7 @@ TEST_F(RecordFormTest, ShiftClickOpensTheFieldUnderTheCursor) {
   // Scrolled down a row, y 61 is field 2; and a click from the message loop.
   SetClientHeight(60);
   ScrollTo(1);
-  Prompts prompts({{IDCANCEL}});
+  Prompts prompts({IDCANCEL});
   PostMessageA(recordForm, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(10, 61));
   Pump(100);
   ASSERT_EQ(prompts.seen.size(), 1u);
@@ -684,7 +637,7 @@ TEST_F(RecordFormTest, ExitFromTheFormAsksToSaveAndEndsTheProgram) {
   OpenForm(0);
   databaseChanged = 1;
   {
-    Prompts prompts({{IDCANCEL}});
+    Prompts prompts({IDCANCEL});
     Command(IDM_EXIT);
     Pump(100);
     ASSERT_EQ(prompts.seen.size(), 1u);
@@ -693,7 +646,7 @@ TEST_F(RecordFormTest, ExitFromTheFormAsksToSaveAndEndsTheProgram) {
     EXPECT_NE(recordForm, nullptr);
   }
   SetWindowPos(recordForm, nullptr, 140, 160, 500, 400, SWP_NOZORDER);
-  Prompts prompts({{IDC_PROMPT_THIRD}});  // do not save
+  Prompts prompts({IDC_PROMPT_THIRD});  // do not save
   Command(IDM_EXIT);
   EXPECT_TRUE(PumpUntil([] { return mainWindow == nullptr; }));
   EXPECT_EQ(recordForm, nullptr);
@@ -722,7 +675,7 @@ TEST_F(RecordFormTest, DeleteAsksAndChoosesTheRecordToShowNext) {
   for (const auto& c : cases) {
     OpenOther("delete" + std::to_string(++n) + ".vdr", {kText64}, NumberedRows(c.records, 1));
     OpenForm(c.deleted);
-    Prompts prompts({{IDOK}});
+    Prompts prompts({IDOK});
     Command(CMD_DELETE);
     ASSERT_EQ(prompts.seen.size(), 1u);
     EXPECT_EQ(prompts.seen[0].line2, "Confirm?");
@@ -739,7 +692,7 @@ TEST_F(RecordFormTest, DeleteAsksAndChoosesTheRecordToShowNext) {
   OpenOther("keep.vdr", {kText64}, NumberedRows(3, 1));
   OpenForm(1);
   {
-    Prompts prompts({{IDCANCEL}});
+    Prompts prompts({IDCANCEL});
     Command(IDM_DELETE);
     EXPECT_EQ(prompts.seen.size(), 1u);
   }
@@ -758,7 +711,7 @@ TEST_F(RecordFormTest, DeleteAsksAndChoosesTheRecordToShowNext) {
 TEST_F(RecordFormTest, DeletingTheLastRecordClosesTheForm) {
   StartOn({kText64, kNumber8}, {{"only", "9"}});
   OpenForm(0);
-  Prompts prompts({{IDOK}});
+  Prompts prompts({IDOK});
   drawn.clear();
   Command(CMD_DELETE);
   Pump(50);

@@ -33,9 +33,7 @@ bool MakeLargeDatabase(const std::string& path, uint32_t records) {
   if (!CopyFileA(VELDRANA_SAMPLE_DATABASE, path.c_str(), FALSE)) return false;
   DatabaseFile& db = databaseFile;
   ResetDatabaseFile(&db);
-  CopyText(path.c_str(), db.path, sizeof db.path);
-  db.writable = 1;
-  if (db.Open() != 1) return false;
+  if (db.OpenFile(path.c_str(), true) != 1) return false;
   const uint32_t sample = db.activeCount;
   db.holdRecount = 1;
   for (uint32_t i = sample; i < records; ++i) {

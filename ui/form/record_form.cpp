@@ -12,6 +12,7 @@
 #include "ui/command_bars.h"
 #include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
+#include "ui/painting.h"
 #include "ui/placement.h"
 
 HWND recordForm;
@@ -79,14 +80,8 @@ void PutText(HDC dc, int x, int y, const char* text) {
 // The whole record, every time: the header, then one row per field from the
 // first row not scrolled off the top; rows below the bottom edge are clipped.
 void OnPaint(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  RECT all = {0, 0, static_cast<LONG>(formClientWidth), static_cast<LONG>(formClientHeight)};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(dc, &all, white);
-  DeleteObject(white);
-  HFONT font = CreateFontA(18, 0, 0, 0, 50, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-  HGDIOBJ oldFont = SelectObject(dc, font);
+  WhitePage page(window, static_cast<LONG>(formClientWidth), static_cast<LONG>(formClientHeight));
+  HDC dc = page.dc();
 
   DatabaseFile& db = databaseFile;
   currentRecordNumber = db.RecordNumberOf(currentSlot);
@@ -121,10 +116,6 @@ void OnPaint(HWND window) {
       y += rowHeight;
     }
   }
-
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  EndPaint(window, &paint);
 }
 
 // One scroll request (an SB_ code): moves the rows by whole fields, as far as
@@ -204,13 +195,8 @@ void OnMouseWheel(HWND window, WPARAM wParam) {
 }
 
 void OnClose(HWND window) {
-  WINDOWPLACEMENT placement = {};
-  placement.length = sizeof placement;
-  if (GetWindowPlacement(window, &placement)) {
-    WindowPlacement kept;
-    FromNativePlacement(placement, &kept);
-    KeepFormPlacement(kept);
-  }
+  WindowPlacement placement;
+  if (CaptureWindowPlacement(window, &placement)) KeepFormPlacement(placement);
   recordForm = nullptr;
   UpdateStatusBar();
   DestroyWindow(window);

@@ -132,13 +132,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 bool EndProgram() {
   if (CloseDatabase() != 0) return false;
-  WINDOWPLACEMENT placement = {};
-  placement.length = sizeof placement;
-  if (GetWindowPlacement(mainWindow, &placement)) {
-    WindowPlacement kept;
-    FromNativePlacement(placement, &kept);
-    KeepMainPlacement(kept);
-  }
+  WindowPlacement placement;
+  if (CaptureWindowPlacement(mainWindow, &placement)) KeepMainPlacement(placement);
   DestroyWindow(mainWindow);
   return true;
 }

@@ -10,6 +10,7 @@
 #include "ui/command_bars.h"
 #include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
+#include "ui/painting.h"
 
 HWND mainWindow;
 HMENU mainMenu;
@@ -63,23 +64,14 @@ void PutText(HDC dc, int x, int y, const char* text) {
 // The band: "Filename:" and "Source:", and once the database has a file of
 // the user's, that file's name and its template's long name.
 void OnPaint(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  RECT all = {0, 0, static_cast<LONG>(clientWidth), static_cast<LONG>(clientHeight)};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(dc, &all, white);
-  DeleteObject(white);
-  HFONT font = CreateFontA(18, 0, 0, 0, 50, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-  HGDIOBJ oldFont = SelectObject(dc, font);
+  WhitePage page(window, static_cast<LONG>(clientWidth), static_cast<LONG>(clientHeight));
+  HDC dc = page.dc();
   PutText(dc, kBandLabelX, kBandFileLineY, "Filename:");
   PutText(dc, kBandLabelX, kBandSourceLineY, "Source:");
   if (hasUserFile) {
     PutText(dc, kBandTextX, kBandFileLineY, currentFileName);
     PutText(dc, kBandTextX, kBandSourceLineY, sourceName);
   }
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  EndPaint(window, &paint);
 }
 
 }  // namespace
