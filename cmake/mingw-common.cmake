@@ -1,0 +1,13 @@
+# What both mingw-w64 toolchain files share; they set mingw_arch (i686 or
+# x86_64) first. The -posix compilers have std::thread, which GoogleTest
+# needs. Tests run under Wine through cmake/wine-run.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${mingw_arch})
+set(CMAKE_C_COMPILER ${mingw_arch}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw_arch}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${mingw_arch}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${mingw_arch}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
