@@ -9,6 +9,7 @@
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/text.h"
 #include "ui/dialogs/about_box.h"
@@ -25,7 +26,6 @@ namespace {
 
 HANDLE instanceMutex;
 
-constexpr char kProgramFileName[] = "Veldrana.exe";
 constexpr char kMarkerFileName[] = "DefSet.txt";
 
 bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
@@ -47,8 +47,9 @@ BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
   MONITORINFO info = {};
   info.cbSize = sizeof info;
   if (GetMonitorInfoA(monitor, &info)) {
-    const RECT& r = info.rcWork;
-    screens->push_back(ScreenArea{r.left, r.top, r.right, r.bottom});
+    const RECT& m = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    screens->push_back(WorkspaceArea({m.left, m.top, m.right, m.bottom}, {w.left, w.top, w.right, w.bottom}));
   }
   return TRUE;
 }
@@ -73,7 +74,15 @@ void ShowMainWindow(int loadResult) {
   }
 }
 
-void PostMainCommand(int command) { PostMessageA(mainWindow, WM_COMMAND, command, 0); }
+// The commands the keyboard filter gives. While the record form is the
+// active window, the commands it has itself act on the record it shows, as
+// its own buttons do; the others go to the main window.
+void PostKeyCommand(int command) {
+  const bool formHasIt = command == CMD_ADD || command == CMD_DELETE || command == CMD_SEARCH;
+  HWND target = formHasIt && recordForm != nullptr && GetActiveWindow() == recordForm ? recordForm
+                                                                                    : mainWindow;
+  PostMessageA(target, WM_COMMAND, command, 0);
+}
 
 // The command of a key pressed with Ctrl, or 0.
 int CtrlCommand(WPARAM key) {
@@ -90,9 +99,9 @@ int CtrlCommand(WPARAM key) {
 }  // namespace
 
 void FindFolders() {
+  // The folder of the running program, whatever its file is called.
   char found[kFolderSize] = "";
-  DWORD length = SearchPathA(nullptr, kProgramFileName, nullptr, sizeof found, found, nullptr);
-  if (length == 0 || length >= sizeof found) found[0] = 0;
+  if (!platform::ProgramFilePath(found, sizeof found)) found[0] = 0;
   char program[kFolderSize];
   FolderOfPath(found, program, sizeof program);
 
@@ -190,19 +199,22 @@ void FilterKey(MSG* message) {
     ctrlHeld = down;
     return;
   }
+  // Ctrl may have been let go while another window had the keyboard (a
+  // dialog, another program); the key state tells.
+  if (GetKeyState(VK_CONTROL) >= 0) ctrlHeld = false;
   if (down && key == VK_F1) {
-    PostMainCommand(CMD_HELP);
+    PostKeyCommand(CMD_HELP);
     return;
   }
   if (down && key == VK_F3) {
-    PostMainCommand(CMD_SEARCH);
+    PostKeyCommand(CMD_SEARCH);
     return;
   }
   if (ctrlHeld) {
     // One Ctrl press gives at most one command; other keys are dropped.
     const int command = CtrlCommand(key);
     if (command != 0) {
-      PostMainCommand(command);
+      PostKeyCommand(command);
       ctrlHeld = false;
     }
     return;

@@ -37,8 +37,8 @@ StartResult StartProgram(const StartOptions& options = StartOptions());
 // does (the mutex ends with the process); tests that start it again do.
 void ReleaseInstanceMutex();
 
-// Sets programFolder and dataFolder: the folder of "Veldrana.exe" as found
-// on the search path, and either that folder or, for an installed copy (a
+// Sets programFolder and dataFolder: the folder of the running program, and
+// either that folder or, for an installed copy (a
 // "DefSet.txt" beside it on a drive that is not removable), the user's
 // application-data folder + "\Morvel\Veldrana\".
 void FindFolders();

@@ -1,12 +1,11 @@
 #include "core/command_line.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr char kQuote = '"';
-// A blank inside quotes stands as this byte while the line is split.
-constexpr char kHeldBlank = static_cast<char>(0xFE);
 
 }  // namespace
 
@@ -18,29 +17,33 @@ int CommandArgument(const char* commandLine, int number, char* output, size_t ou
   for (char c : line) quotes += c == kQuote;
   if (quotes % 2 != 0) return kArgumentUnbalanced;
 
+  // Blanks inside quotes belong to their argument; every byte of the line
+  // keeps its value.
+  std::vector<bool> held(line.size(), false);
   bool quoted = false;
-  for (char& c : line) {
-    if (c == '\t') c = ' ';
-    if (c == kQuote) quoted = !quoted;
-    else if (quoted && c == ' ') c = kHeldBlank;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\t') line[i] = ' ';
+    if (line[i] == kQuote) quoted = !quoted;
+    else if (quoted && line[i] == ' ') held[i] = true;
   }
+  auto separates = [&](size_t i) { return line[i] == ' ' && !held[i]; };
 
   // Walk the runs of non-blanks up to the one asked for.
   size_t at = 0;
   const size_t end = line.size();
   for (int index = 0;; ++index) {
-    while (at < end && line[at] == ' ') ++at;
+    while (at < end && separates(at)) ++at;
     if (at == end || number < 0) {
       if (outputSize > 0) output[0] = 0;
       return kArgumentMissing;
     }
     size_t runEnd = at;
-    while (runEnd < end && line[runEnd] != ' ') ++runEnd;
+    while (runEnd < end && !separates(runEnd)) ++runEnd;
     if (index == number) {
       std::string argument;
       for (size_t i = at; i < runEnd; ++i) {
         if (line[i] == kQuote) continue;
-        argument += line[i] == kHeldBlank ? ' ' : line[i];
+        argument += line[i];
       }
       if (outputSize == 0) return kArgumentEmpty;
       if (argument.empty() || argument.size() >= outputSize) {

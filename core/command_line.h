@@ -14,8 +14,8 @@ constexpr int kArgumentUnbalanced = 3;  // an odd number of double quotes; outpu
 constexpr int kArgumentEmpty = 4;       // "" (or too long to hold); output emptied
 
 // Copies argument `number` of commandLine into output (outputSize bytes with
-// the terminator). Inside quotes a blank is kept and comes out as a space; a
-// byte 0xFE anywhere comes out as a space too. An argument longer than
+// the terminator). Inside quotes a blank is kept and comes out as a space;
+// every other byte comes out as it is. An argument longer than
 // outputSize - 1 characters is refused like an empty one, so that no path is
 // ever cut short into the name of another file.
 int CommandArgument(const char* commandLine, int number, char* output, size_t outputSize);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/safe_copy.h"
 #include "platform/platform.h"
 
 namespace {
@@ -66,7 +67,9 @@ void WriteSlot(const DatabaseFile& db, int32_t slot, CsvWriter* out) {
 }  // namespace
 
 int WriteCsvFile(const DatabaseFile& db, const char* path) {
-  platform::FileHandle file = platform::CreateAlways(path);
+  char side[store::kPathSize + 16];
+  if (!SideFilePath(path, side, sizeof side)) return 0;
+  platform::FileHandle file = platform::CreateAlways(side);
   if (file == platform::kNoFile) return 0;
   CsvWriter out(file);
   const bool open = db.view != nullptr;
@@ -79,10 +82,9 @@ int WriteCsvFile(const DatabaseFile& db, const char* path) {
   }
   bool ok = out.Flush();
   platform::CloseFile(file);
+  ok = ok && platform::ReplaceFileWith(side, path);
+  if (!ok) platform::DeleteFileAt(side);
   return ok ? 1 : 0;
 }
 
-int ExportCsv(const DatabaseFile& db) {
-  WriteCsvFile(db, kCsvFileName);
-  return 1;
-}
+int ExportCsv(const DatabaseFile& db) { return WriteCsvFile(db, kCsvFileName); }

@@ -9,9 +9,10 @@
 
 constexpr char kCsvFileName[] = "Veldrana.CSV";
 
-// Writes "Veldrana.CSV" in the current folder, replacing it, also when no
-// database is open. Failures are not reported: returns 1.
+// Writes "Veldrana.CSV" in the current folder, also when no database is open.
+// 1 written, 0 not (the caller tells the user).
 int ExportCsv(const DatabaseFile& db);
-// The same into any file; 1 written, 0 when it could not be created or a
-// write failed.
+// The same into any file. The file is written beside path first and then
+// replaces it, so a failure leaves the last good export as it was. 1 written,
+// 0 when it could not be written.
 int WriteCsvFile(const DatabaseFile& db, const char* path);

@@ -19,6 +19,13 @@ bool IsSeparator(char c) {
 
 }  // namespace
 
+void CleanFileName(const char* text, char* name, size_t nameSize) {
+  CopyText(text, name, nameSize);
+  for (char* c = name; *c != 0; ++c)
+    for (const char* bad = "\\/:*?\"<>|"; *bad != 0; ++bad)
+      if (*c == *bad) *c = '_';
+}
+
 void SetCurrentFileName(const char* path) { CopyText(path, currentFileName, sizeof currentFileName); }
 
 void SetFolders(const char* program, const char* data) {

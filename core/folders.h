@@ -17,6 +17,11 @@ extern char workingCopyPath[kFolderSize];
 // the open and save dialogs.
 extern char currentFileName[kFolderSize];
 
+// A file name made from a text (a database's long name), as a save dialog
+// suggests it: each character a file name cannot hold (\ / : * ? " < > |)
+// becomes "_".
+void CleanFileName(const char* text, char* name, size_t nameSize);
+
 // currentFileName := path, cut to fit.
 void SetCurrentFileName(const char* path);
 

@@ -118,6 +118,11 @@ StartPlacement ChooseStartPlacement(int loadResult, const ScreenArea* screens, s
   return start;
 }
 
+ScreenArea WorkspaceArea(const ScreenArea& screen, const ScreenArea& work) {
+  return ScreenArea{screen.left, screen.top, screen.left + (work.right - work.left),
+                    screen.top + (work.bottom - work.top)};
+}
+
 void TakeFormPlacementFrom(const WindowPlacement& main) {
   settings.formPlacement = main;
   settings.formPlacement.showCommand = 1;  // SW_SHOWNORMAL

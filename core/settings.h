@@ -85,6 +85,11 @@ struct ScreenArea {
   int32_t bottom;
 };
 
+// A screen's work area (the screen less the taskbar) in the coordinates of
+// the placements, which count from the work area's top-left corner, from the
+// screen's and the work area's rectangles in screen coordinates.
+ScreenArea WorkspaceArea(const ScreenArea& screen, const ScreenArea& work);
+
 // A placement is usable when it was captured from a window (length 44), shows
 // the window normal, minimised or maximised (show command 1 to 3), its
 // normal size lies within kMinWindowWidth x kMinWindowHeight and

@@ -25,7 +25,13 @@ int OpenWorkingCopy() { return databaseFile.OpenFile(workingCopyPath, true); }
 
 OpenResult OpenWorkingCopyOf(const char* userFile) {
   databaseFile.Close();
-  if (!platform::CopyFileOver(userFile, workingCopyPath)) return OpenResult::kNotCopied;
+  if (!platform::CopyFileOver(userFile, workingCopyPath)) {
+    // Which side failed: the user's file, or the working copy's folder.
+    platform::FileHandle file = platform::OpenExisting(userFile, false);
+    if (file == platform::kNoFile) return OpenResult::kNotCopied;
+    platform::CloseFile(file);
+    return OpenResult::kNotWritten;
+  }
   if (OpenWorkingCopy() != 1) {
     databaseFile.Close();
     return OpenResult::kNotADatabase;

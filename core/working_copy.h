@@ -24,7 +24,8 @@ void MarkMadeNew();
 
 enum class OpenResult {
   kOpened,        // the working copy is open for writing in databaseFile
-  kNotCopied,     // the user's file could not be read, or the copy not written
+  kNotCopied,     // the user's file could not be read
+  kNotWritten,    // the user's file reads, but the working copy could not be written
   kNotADatabase,  // the copy was made but is no database; nothing is open
 };
 // Copies the user's file over the working copy and opens the copy. An older

@@ -167,7 +167,14 @@ struct DatabaseFile {
     uint32_t numberSlot = 0, numberField = 0;
     uint32_t textSlot = 0, textField = 0;
   };
-  bool ScanRecord(uint32_t slot, uint32_t number, FieldsRead* read) const;
+  // The number a search looks for in number fields: only a search text that
+  // is a whole number gives one.
+  struct SearchNumber {
+    bool given = false;
+    uint32_t value = 0;
+  };
+  SearchNumber NumberToFind() const;
+  bool ScanRecord(uint32_t slot, const SearchNumber& number, FieldsRead* read) const;
   void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();

@@ -40,6 +40,12 @@ enum RecStat : uint32_t {
 inline bool IsInUse(uint32_t recStat) { return recStat > 9; }
 inline bool IsReusable(uint32_t recStat) { return recStat == kRecEmpty || recStat == kRecDeleted; }
 
+// The largest value a number field of this type holds: 255, 65535, or
+// 4294967295 for the 4-byte codes 2 to 9.
+inline uint32_t FieldTypeMaximum(uint32_t code) {
+  return code == kNumber8 ? 0xFFu : code == kNumber16 ? 0xFFFFu : 0xFFFFFFFFu;
+}
+
 // The value of a number field from its bytes: 1, 2 or 4 bytes, little-endian;
 // codes 3 to 9 read their first four bytes.
 inline uint32_t DecodeNumber(const uint8_t* bytes, uint32_t code) {

@@ -42,64 +42,59 @@ int32_t DatabaseFile::SlotOfRecordNumber(uint32_t recordNumber) {
   return -1;
 }
 
-// The text scan: searchText anywhere in the field's text, ASCII letters
-// without regard to case. After a partial match fails the scan goes on with
-// the next character against the start of searchText.
+// The text scan: searchText anywhere in the field's text. ASCII letters match
+// without regard to case; every other byte matches only itself.
 bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width) const {
   const uint8_t* search = reinterpret_cast<const uint8_t*>(searchText);
+  const size_t length = strnlen(searchText, sizeof searchText);
+  if (length == 0) return true;
   // A text field holds at most width - 1 bytes; the text ends at its zero.
   const size_t end = strnlen(reinterpret_cast<const char*>(bytes), width - 1);
-  // Outside a partial match only the first search character, or its other
-  // case when it is an ASCII letter, can start one: jump to the next of them.
+  auto same = [](uint8_t text, uint8_t wanted) {
+    if (text == wanted) return true;
+    if (text >= 'a' && text <= 'z') return text - 32 == wanted;
+    if (text >= 'A' && text <= 'Z') return text + 32 == wanted;
+    return false;
+  };
+  // Only the first search character, or its other case when it is an ASCII
+  // letter, can start a match: jump from one of them to the next.
   const uint8_t first = search[0];
   uint8_t other = first;
   if (first >= 'a' && first <= 'z') other = static_cast<uint8_t>(first - 32);
   else if (first >= 'A' && first <= 'Z') other = static_cast<uint8_t>(first + 32);
-  size_t t = 0, v = 0;
-  for (;;) {
-    if (search[t] == 0) return true;
-    if (t == 0) {
-      if (v >= end) return false;
-      const void* a = std::memchr(bytes + v, first, end - v);
-      const void* b = other == first ? nullptr : std::memchr(bytes + v, other, end - v);
-      if (a == nullptr && b == nullptr) return false;
-      const uint8_t* at = static_cast<const uint8_t*>(a == nullptr ? b : b == nullptr ? a : a < b ? a : b);
-      v = static_cast<size_t>(at - bytes);
-    }
-    uint8_t ch = v < end ? bytes[v] : 0;
-    if (ch == search[t]) {
-      ++t;
-      ++v;
-      continue;
-    }
-    if (ch >= 123) {
-      ++v;
-      t = 0;
-      continue;
-    }
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<uint8_t>(ch - 32);
-    else if (ch >= 'A' && ch <= 'Z') ch = static_cast<uint8_t>(ch + 32);
-    if (ch == 0) return false;
-    if (ch == search[t]) {
-      ++t;
-    } else {
-      t = 0;
-    }
-    ++v;
+  for (size_t v = 0; v + length <= end;) {
+    const void* a = std::memchr(bytes + v, first, end - v);
+    const void* b = other == first ? nullptr : std::memchr(bytes + v, other, end - v);
+    if (a == nullptr && b == nullptr) return false;
+    const uint8_t* at = static_cast<const uint8_t*>(a == nullptr ? b : b == nullptr ? a : a < b ? a : b);
+    const size_t start = static_cast<size_t>(at - bytes);
+    if (start + length > end) return false;
+    size_t t = 1;
+    while (t < length && same(bytes[start + t], search[t])) ++t;
+    if (t == length) return true;
+    // A failed partial match: go on from the character after its start.
+    v = start + 1;
   }
+  return false;
 }
 
 // Looks at the fields of a slot from the last to the first and stops at the
 // first that matches. Reading the fields in that order would leave the last
 // number field and the last text field looked at in numberValue and
 // textValue; *read notes which they were.
-bool DatabaseFile::ScanRecord(uint32_t slot, uint32_t number, FieldsRead* read) const {
+DatabaseFile::SearchNumber DatabaseFile::NumberToFind() const {
+  SearchNumber number;
+  number.given = ParseWholeNumber(searchText, 0xFFFFFFFFu, &number.value);
+  return number;
+}
+
+bool DatabaseFile::ScanRecord(uint32_t slot, const SearchNumber& number, FieldsRead* read) const {
   bool matched = false;
   for (uint32_t field = fieldCount; field >= 1 && !matched; --field) {
     uint32_t code = 0;
     const uint8_t* bytes = FieldBytes(static_cast<int32_t>(slot), field, &code);
     if (IsNumberType(code)) {
-      matched = number != 0 && DecodeNumber(bytes, code) == number;
+      matched = number.given && DecodeNumber(bytes, code) == number.value;
       read->numberSlot = slot;
       read->numberField = field;
     } else {
@@ -122,7 +117,7 @@ int32_t DatabaseFile::RecordMatches(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
     return -1;
   FieldsRead read;
-  bool matched = ScanRecord(static_cast<uint32_t>(slot), TextToNumber(searchText), &read);
+  bool matched = ScanRecord(static_cast<uint32_t>(slot), NumberToFind(), &read);
   LoadFieldsRead(read);
   return matched ? slot : -1;
 }
@@ -133,7 +128,7 @@ int32_t DatabaseFile::SearchFromStart() { return SearchNext(-1); }
 
 int32_t DatabaseFile::SearchNext(int32_t slot) {
   if (view == nullptr || activeCount == 0) return -1;
-  const uint32_t number = TextToNumber(searchText);
+  const SearchNumber number = NumberToFind();
   FieldsRead read;
   for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount; ++s) {
     if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
@@ -148,7 +143,7 @@ int32_t DatabaseFile::SearchNext(int32_t slot) {
 
 int32_t DatabaseFile::SearchPrevious(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot <= 0) return -1;
-  const uint32_t number = TextToNumber(searchText);
+  const SearchNumber number = NumberToFind();
   FieldsRead read;
   int64_t s = int64_t{slot} - 1;
   if (s >= slotCount) s = int64_t{slotCount} - 1;

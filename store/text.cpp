@@ -67,3 +67,19 @@ void NumberToSignedText(uint32_t value, char* destination, size_t destinationSiz
   NumberToUnsignedText(0u - value, text + 1, sizeof text - 1);
   CopyText(text, destination, destinationSize);
 }
+
+bool ParseWholeNumber(const char* text, uint32_t maximum, uint32_t* value) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  const char* p = text;
+  while (blank(*p)) ++p;
+  if (*p < '0' || *p > '9') return false;
+  uint64_t number = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    number = number * 10 + static_cast<uint64_t>(*p - '0');
+    if (number > maximum) return false;
+  }
+  while (blank(*p)) ++p;
+  if (*p != 0) return false;
+  *value = static_cast<uint32_t>(number);
+  return true;
+}

@@ -21,6 +21,11 @@ void CopyBytesFrom(const char* source, size_t offset, char* destination,
 // value = value * 10 + (byte - 48) per byte in wrapping 32-bit arithmetic;
 // nothing is rejected ("1a" gives 59). A leading "-" negates the result.
 uint32_t TextToNumber(const char* text);
+// Typed input: a whole number from 0 to maximum, written with decimal digits
+// only, blanks (spaces and tabs) before and after ignored. False, and value
+// untouched, for anything else: an empty text, a sign, other characters, or a
+// number above maximum. What files hold goes through TextToNumber instead.
+bool ParseWholeNumber(const char* text, uint32_t maximum, uint32_t* value);
 // Decimal text of the value read as signed; the buffer holds at least 12 bytes.
 void NumberToSignedText(uint32_t value, char* destination, size_t destinationSize);
 // Decimal text of the value read as unsigned; at least 11 bytes.

@@ -119,11 +119,17 @@ TEST(CsvExport, Failures) {
   Db db;
   ASSERT_TRUE(CreateAndOpen(*db, dir.Path("a.vdr"), {12}));
   EXPECT_EQ(WriteCsvFile(*db, dir.Path("missing/out.csv").c_str()), 0);
-  platform::FailWritesAfter(1);
-  EXPECT_EQ(WriteCsvFile(*db, dir.Path("out.csv").c_str()), 0);
+  // A write that fails half-way leaves the last good export, and no side file.
+  const std::string out = dir.Path("out.csv");
+  ASSERT_EQ(WriteCsvFile(*db, out.c_str()), 1);
+  const std::string good = FileText(out);
+  SetText(*db, 0, 1, "changed");
   platform::FailWritesAfter(0);
-  EXPECT_EQ(ExportCsv(*db), 1);  // never reported
+  EXPECT_EQ(WriteCsvFile(*db, out.c_str()), 0);
+  EXPECT_EQ(ExportCsv(*db), 0);  // and the program is told
   platform::FailWritesAfter(-1);
+  EXPECT_EQ(FileText(out), good);
+  EXPECT_FALSE(platform::FileExists((out + ".saving").c_str()));
 }
 
 // Reads the export back: per line, the quoted values, quotes undoubled.

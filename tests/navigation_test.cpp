@@ -94,9 +94,12 @@ TEST(Search, TextScan) {
       {"ab", "xaBy", true},
       {"ab", "xABy", true},
       {"AB", "xaby", true},
-      {"ab", "aab", false},  // the scan does not go back into a failed match
-      {"aab", "aaab", false},
-      {"abac", "ababac", false},
+      {"ab", "aab", true},  // after a failed partial match the scan goes back
+      {"aab", "aaab", true},
+      {"abac", "ababac", true},
+      {"ana", "baana", true},
+      {"son", "Jacksson", true},
+      {"aab", "aaxab", false},
       {"abac", "xabac", true},
       {"ab", "", false},
       {"ab", "a", false},
@@ -188,11 +191,13 @@ TEST_F(RecordSearch, FindsActiveRecordsThroughAnyField) {
       {"ALPHA", {0, 7}},
       {"first", {0}},
       {"12", {1, 3, 7}},    // numbers 12 in fields 1 and 3, and the text x12
-      {"0", {}},            // 0 is no number to look for
+      {" 12 ", {1, 7}},     // blanks around a number are ignored (not in texts)
+      {"0", {1, 3}},        // 0 is a number like any other
       {"7", {0}},
       {"1000", {7}},
-      {"1a", {3}},          // "1a" converts to 59
-      {"-1", {5}},          // and "-1" to 4294967295
+      {"1a", {}},           // not a number: number fields are not compared
+      {"-1", {}},
+      {"4294967295", {5}},
       {"200", {5}},
       {"delta", {5}},       // not the deleted record, nor the one at 11
       {"98", {}},

@@ -201,6 +201,9 @@ TEST_F(SettingsFile, FailedWrites) {
 TEST(Placements, UsableRule) {
   const ScreenArea one[] = {{0, 0, 1280, 1024}};
   const ScreenArea two[] = {{0, 0, 1280, 1024}, {-1920, -200, 0, 880}};
+  // A taskbar 40 pixels high along the top: placements count from the work
+  // area's corner, so the area is compared in the same coordinates.
+  const ScreenArea taskbarOnTop[] = {WorkspaceArea({0, 0, 1280, 1024}, {0, 40, 1280, 1024})};
   struct Case {
     const char* what;
     WindowPlacement p;
@@ -233,6 +236,8 @@ TEST(Placements, UsableRule) {
       {"on the second screen", Placement(1, -1500, -100, -900, 400), two, 2, true},
       {"between the screens' tops", Placement(1, -1500, -250, -900, 400), two, 2, false},
       {"no screens known", Placement(1, 5000, 5000, 5600, 5400), nullptr, 0, true},
+      {"at the top, taskbar above", Placement(1, 100, 0, 620, 400), taskbarOnTop, 1, true},
+      {"at the bottom, taskbar above", Placement(1, 100, 965, 620, 1300), taskbarOnTop, 1, false},
   };
   for (const Case& c : cases) EXPECT_EQ(PlacementUsable(c.p, c.screens, c.count), c.usable) << c.what;
 }

@@ -28,6 +28,27 @@ TEST(TextToNumber, WrapsAndAcceptsAnything) {
   for (const auto& c : cases) EXPECT_EQ(TextToNumber(c.text), c.value) << '"' << c.text << '"';
 }
 
+// Typed numbers: whole numbers a field can hold, blanks around them ignored.
+TEST(ParseWholeNumber, TakesOnlyWholeNumbersInRange) {
+  const struct {
+    const char* text;
+    uint32_t maximum;
+    bool ok;
+    uint32_t value;
+  } cases[] = {
+      {"255", 255, true, 255},  {" 3 ", 4294967295u, true, 3}, {"\t07", 9, true, 7},
+      {"300", 255, false, 0},   {"-1", 255, false, 0},         {"12a", 255, false, 0},
+      {"", 255, false, 0},      {"  ", 255, false, 0},         {"1 2", 255, false, 0},
+      {"+5", 255, false, 0},    {"4294967295", 4294967295u, true, 4294967295u},
+      {"4294967296", 4294967295u, false, 0}, {"99999999999999999999", 4294967295u, false, 0},
+  };
+  for (const auto& c : cases) {
+    uint32_t value = 12345;
+    EXPECT_EQ(ParseWholeNumber(c.text, c.maximum, &value), c.ok) << '"' << c.text << '"';
+    EXPECT_EQ(value, c.ok ? c.value : 12345u) << '"' << c.text << '"';
+  }
+}
+
 TEST(NumberText, SignedAndUnsigned) {
   char buf[16];
   NumberToSignedText(0, buf, sizeof buf);

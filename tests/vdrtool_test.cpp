@@ -129,18 +129,32 @@ TEST_F(Vdrtool, SetStoresTypedValuesAsTheFormDoes) {
     const char* field;
     const char* value;
   } sets[] = {
-      {"1", "Alice Smith"}, {"2", "300"},  // kept to its low 8 bits: 44
-      {"3", "70000"},                      // low 16 bits: 4464
-      {"4", "a text longer than fifteen"}, {"5", "-1"},
+      {"1", "Alice Smith"}, {"2", "255"}, {"3", " 65535 "},
+      {"4", "a text longer than fifteen"}, {"5", "4294967295"},
       {"6", "Oslo"},  // three characters fit
   };
   for (const auto& s : sets) Ok({"set", file, "1", s.field, s.value});
   EXPECT_EQ(Ok({"add", file}), "1\n");
   Ok({"set", file, "2", "1", "Bob"});
-  Ok({"set", file, "2", "5", "1a"});  // converted like the form converts: 59
+  // A number the field cannot hold is refused, naming what it can hold.
+  const struct {
+    const char* field;
+    const char* value;
+    const char* message;
+  } refused[] = {
+      {"2", "300", "Enter a whole number from 0 to 255.\n"},
+      {"3", "70000", "Enter a whole number from 0 to 65535.\n"},
+      {"5", "-1", "Enter a whole number from 0 to 4294967295.\n"},
+      {"5", "1a", "Enter a whole number from 0 to 4294967295.\n"},
+  };
+  for (const auto& r : refused) {
+    Result result = Run({"set", file, "2", r.field, r.value});
+    EXPECT_EQ(result.exitCode, 1) << r.value;
+    EXPECT_EQ(result.err, r.message) << r.value;
+  }
   EXPECT_EQ(Ok({"list", file}),
-            "0\t1\t10\tAlice Smith\t44\t4464\ta text longer t\t4294967295\tOsl\n"
-            "1\t2\t10\tBob\t0\t0\t\t59\t\n");
+            "0\t1\t10\tAlice Smith\t255\t65535\ta text longer t\t4294967295\tOsl\n"
+            "1\t2\t10\tBob\t0\t0\t\t0\t\n");
 }
 
 TEST_F(Vdrtool, AddCopyDeleteKeepRecordNumbers) {
@@ -243,12 +257,13 @@ TEST_F(Vdrtool, SearchAndGoto) {
     const char* out;
   } cases[] = {
       {{}, "ab", 0, "0\n"},                      // found in slot 0
-      {{"--after", "0"}, "ab", 0, "2\n"},        // aab does not match, xaBy does
+      {{"--after", "0"}, "ab", 0, "1\n"},        // aab matches too
       {{"--after", "2"}, "ab", 1, ""},           // no wrap round
-      {{"--before", "2"}, "AB", 0, "0\n"},
+      {{"--before", "2"}, "AB", 0, "1\n"},
       {{"--before", "0"}, "ab", 1, ""},
       {{}, "12", 0, "3\n"},                      // the number field
-      {{}, "0", 1, ""},                          // 0 never matches a number
+      {{}, "0", 0, "0\n"},                       // 0 is a number: the empty field 2
+      {{}, "12x", 1, ""},                        // no number, and no such text
       {{}, thirty + "IGNORED", 0, "4\n"},        // only 30 characters count
   };
   for (const auto& c : cases) {
@@ -262,7 +277,8 @@ TEST_F(Vdrtool, SearchAndGoto) {
     }
   }
   EXPECT_EQ(Ok({"goto", file, "5"}), "4\n");
-  for (const char* n : {"0", "6", "x"}) {
+  EXPECT_EQ(Ok({"goto", file, "3 "}), "2\n");  // blanks around the number are ignored
+  for (const char* n : {"0", "6", "x", "1x", "-1"}) {
     Result r = Run({"goto", file, n});
     EXPECT_EQ(r.exitCode, 1) << n;
     EXPECT_EQ(r.out, "") << n;

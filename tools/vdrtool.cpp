@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/typed_number.h"
 #include "store/database_file.h"
 #include "store/field_type.h"
 #include "store/text.h"
@@ -190,7 +191,7 @@ int CommandDelete(int, char** argv) {
   return edit.Commit();
 }
 
-// set FILE RECNO FIELD VALUE: the value typed as the record form takes it.
+// set FILE RECNO FIELD VALUE: the value as the record form takes it typed.
 int CommandSet(int, char** argv) {
   uint32_t recordNumber = 0, field = 0;
   if (!ParseNumberArgument(argv[1], "record number", &recordNumber) ||
@@ -201,8 +202,13 @@ int CommandSet(int, char** argv) {
   if (!edit.Begin(argv[0])) return kExitFailed;
   int32_t slot = 0;
   if (!FindRecord(recordNumber, &slot) || !CheckField(field)) return kExitFailed;
-  if (IsNumberType(db.FieldTypeOf(field))) {
-    db.numberValue = TextToNumber(value);
+  const uint32_t code = db.FieldTypeOf(field);
+  if (IsNumberType(code)) {
+    if (!ReadTypedNumber(value, code, &db.numberValue)) {
+      char message[64];
+      TypedNumberMessage(code, message, sizeof message);
+      return Fail(message);
+    }
   } else {
     CopyText(value, db.textValue, sizeof db.textValue);  // WriteField cuts it to the field
   }
@@ -237,11 +243,13 @@ int CommandSort(int, char** argv) {
   return edit.Commit();
 }
 
-// goto FILE N: N converted as the Goto prompt converts it.
+// goto FILE N: N read as the Goto prompt reads it, a record number.
 int CommandGoto(int, char** argv) {
   if (!OpenForReading(argv[0])) return kExitFailed;
+  uint32_t recordNumber = 0;
   int32_t slot = 0;
-  if (!FindRecord(TextToNumber(argv[1]), &slot)) return kExitFailed;
+  if (!ParseWholeNumber(argv[1], 0x7FFFFFFFu, &recordNumber)) return Fail("No such record");
+  if (!FindRecord(recordNumber, &slot)) return kExitFailed;
   return PrintNumber(slot);
 }
 

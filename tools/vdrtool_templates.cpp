@@ -61,8 +61,6 @@ int CommandNew(int argc, char** argv) {
 // labels FILE
 int CommandLabels(int, char** argv) {
   if (!OpenForReading(argv[0])) return kExitFailed;
-  // Open gives a database without active records no columns at all.
-  if (databaseFile.activeCount == 0) return kExitOk;
   UseToolFolder();
   UseTemplateForFieldCount(databaseFile.fieldCount);
   std::vector<ListColumn> columns;

@@ -1,5 +1,6 @@
 #include "ui/record_commands.h"
 
+#include "core/typed_number.h"
 #include "core/working_copy.h"
 #include "store/database_file.h"
 #include "store/text.h"
@@ -58,6 +59,9 @@ void DeleteRecordCommand(HWND owner, int32_t slot) {
   if (number < 0) return;
   db.SetRecStat(slot, kRecDeleted);
   MarkChanged();
+  // A form that shows the record the main window deleted has nothing left to
+  // show.
+  if (owner != recordForm && slot == currentSlot) CloseRecordForm();
   if (owner == recordForm) {
     if (db.activeCount == 0) {
       RebuildRecordList();
@@ -74,15 +78,20 @@ void GotoCommand(HWND owner) {
   NumberToSignedText(static_cast<uint32_t>(db.RecordNumberOf(currentSlot)), gotoText, sizeof gotoText);
   if (ShowInput(owner, kPromptInput, kGotoCaption, gotoText) != kPromptOk || !StillShowing(owner))
     return;
-  const int32_t slot = db.SlotOfRecordNumber(TextToNumber(gotoText));
+  // Only a record number goes anywhere; anything else leaves the record.
+  uint32_t number = 0;
+  if (!ParseWholeNumber(gotoText, 0xFFFFFFFFu, &number)) return;
+  const int32_t slot = db.SlotOfRecordNumber(number);
   if (slot != -1) ShowRecord(slot);
 }
 
 void SearchCommand(HWND owner) {
   DatabaseFile& db = databaseFile;
   char input[kPromptTextSize] = "";
-  // A cancelled prompt searches for nothing, whatever was typed.
-  if (ShowInput(owner, kPromptInput, kSearchCaption, input) != kPromptOk || !StillShowing(owner))
+  // A cancelled prompt searches for nothing, whatever was typed. The line
+  // takes no more than the search uses.
+  if (ShowInput(owner, kPromptInput, kSearchCaption, input, store::kSearchTextSize - 1) != kPromptOk ||
+      !StillShowing(owner))
     return;
   db.SetSearchText(input);
   if (input[0] == 0) return;
@@ -110,10 +119,18 @@ void EditFieldCommand(HWND form, int y) {
                 buffer) != kPromptOk)
     return;
   if (recordForm != form || !DatabaseOpen()) return;
-  if (IsNumberType(static_cast<uint32_t>(type)))
-    db.numberValue = TextToNumber(buffer);
-  else
+  if (IsNumberType(static_cast<uint32_t>(type))) {
+    // A number the field cannot hold is not stored: the user is told what it
+    // can hold.
+    if (!ReadTypedNumber(buffer, static_cast<uint32_t>(type), &db.numberValue)) {
+      char message[64];
+      TypedNumberMessage(static_cast<uint32_t>(type), message, sizeof message);
+      ShowMessage(form, message);
+      return;
+    }
+  } else {
     CopyText(buffer, db.textValue, sizeof db.textValue);
+  }
   if (db.WriteField(slot, field) < 0) return;
   MarkChanged();
   RefreshViews();
@@ -125,7 +142,9 @@ void SortRecords(uint32_t field) {
   if (field >= 1 && field <= databaseFile.fieldCount) sortField = field;
   if (databaseFile.SortByField(field) == 1) {
     MarkChanged();
-    RebuildRecordList();
+    RefreshViews();
   }
   sortInProgress = false;
 }
+
+void ForgetSortField() { sortField = 0; }

@@ -31,7 +31,7 @@ void CopyRecordCommand(int32_t source);
 // "Confirm?", then the record in `slot` (-1: nothing) deleted. From the
 // record form, the form then shows the first record when the first was
 // deleted or two remain, otherwise the one before; with none left it
-// closes.
+// closes. From the main window, a form that shows the deleted record closes.
 void DeleteRecordCommand(HWND owner, int32_t slot);
 // The Goto prompt, starting with the current record's number; the record of
 // the number typed is shown.
@@ -42,10 +42,14 @@ void GotoCommand(HWND owner);
 void SearchCommand(HWND owner);
 // Shift-click on the record form at client height y: the field's value in
 // an input prompt captioned with the field's type; OK stores what was typed
-// into the record the form showed.
+// into the record the form showed. A number field takes only a whole number
+// it can hold; anything else is refused with a message.
 void EditFieldCommand(HWND form, int y);
 // Sorts the database by a field (from 1), as a click on its column header
 // does, and remembers the field in sortField; when the order changed, the
-// database is marked changed and the list rebuilt. Nothing while a sort
+// database is marked changed and both windows show it. Nothing while a sort
 // runs.
 void SortRecords(uint32_t field);
+// sortField := 0, when a database is released: a column clicked in one
+// database means nothing in the next.
+void ForgetSortField();

@@ -31,7 +31,8 @@ constexpr char kProgramFolder[] = "C:\\Tools\\";
 struct RegistryValue {
   bool found = false;
   DWORD type = 0;
-  std::string data;  // exactly the stored bytes
+  std::string data;     // as the ANSI call reads it back
+  DWORD wideSize = 0;   // the bytes stored, as the Unicode call sees them
 };
 
 RegistryValue ReadValue(HKEY root, const char* key, const char* name) {
@@ -45,14 +46,16 @@ RegistryValue ReadValue(HKEY root, const char* key, const char* name) {
     value.found = true;
     value.data.assign(data, size);
   }
+  // The ANSI call adds a missing terminator when it reads; the Unicode one
+  // shows what was stored.
+  wchar_t wideName[64] = {};
+  if (name) MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, 64);
+  RegQueryValueExW(handle, name ? wideName : nullptr, nullptr, nullptr, nullptr, &value.wideSize);
   RegCloseKey(handle);
   return value;
 }
 
-// What the registry holds for a text written with its length: the program
-// leaves the terminating zero out of the count, and the system (NT as well
-// as Wine) counts it back in, so the value reads back as the text and one
-// zero byte.
+// What the registry holds for a text: the text and its terminating zero.
 std::string Stored(const std::string& text) { return text + '\0'; }
 
 struct Entry {
@@ -85,8 +88,8 @@ std::vector<Entry> ExpectedEntries(const std::string& folder) {
   };
 }
 
-// Each value present as REG_SZ of exactly its text (no terminating zero
-// stored), or absent where `written` says so.
+// Each value present as REG_SZ of exactly its text and its terminating zero,
+// or absent where `written` says so.
 void ExpectEntries(const std::string& folder, const std::vector<bool>& written) {
   const std::vector<Entry> entries = ExpectedEntries(folder);
   ASSERT_EQ(written.size(), entries.size());
@@ -99,6 +102,7 @@ void ExpectEntries(const std::string& folder, const std::vector<bool>& written) 
     if (!value.found) continue;
     EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(value.data, Stored(e.text));
+    EXPECT_EQ(value.wideSize, (e.text.size() + 1) * sizeof(wchar_t));
   }
 }
 
@@ -300,7 +304,8 @@ TEST_F(OptionsTest, WriteRegistryTextCreatesOrOpensTheKeyAndSetsTheValue) {
   ASSERT_TRUE(unnamed.found && named.found);
   EXPECT_EQ(unnamed.data, Stored("other"));
   EXPECT_EQ(named.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(named.data, "");  // an empty text stays empty
+  EXPECT_EQ(named.data, Stored(""));  // an empty text is its terminator alone
+  EXPECT_EQ(named.wideSize, sizeof(wchar_t));
 
   ASSERT_TRUE(sandbox.Lock(HKEY_CURRENT_USER, "V"));
   EXPECT_FALSE(WriteRegistryText(HKEY_CURRENT_USER, "V\\C", nullptr, "text"));

@@ -208,18 +208,18 @@ TEST_F(ProgramProcessTest, AnInstalledCopyKeepsItsSettingsInTheUsersFolder) {
   DeleteFileA(settingsFile.c_str());
 }
 
-TEST_F(ProgramProcessTest, AProgramFileOfAnotherNameKeepsItsSettingsInTheCurrentFolder) {
-  ASSERT_TRUE(MoveFileA((folder + "Veldrana.exe").c_str(), (folder + "Other.exe").c_str()));
+// A second download is often renamed "Veldrana (1).exe": it is the same
+// program in the same folder.
+TEST_F(ProgramProcessTest, AProgramFileOfAnotherNameKeepsItsSettingsBesideItself) {
+  ASSERT_TRUE(MoveFileA((folder + "Veldrana.exe").c_str(), (folder + "Veldrana (1).exe").c_str()));
   const std::string current = folder + "current\\";
   ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
-  PROCESS_INFORMATION process = Launch(folder + "Other.exe", "", current);
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana (1).exe", "", current);
   HWND window = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) != nullptr; }));
   Close(process, window);
-  // "Veldrana.exe" is not found, so the folders are empty and paths are
-  // relative to the current folder.
-  ReadSettingsFile(current + "dVeldrana.dat");
-  EXPECT_EQ(GetFileAttributesA((folder + "dVeldrana.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+  ReadSettingsFile(folder + "dVeldrana.dat");
+  EXPECT_EQ(GetFileAttributesA((current + "dVeldrana.dat").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ void ResetProgramState() {
   templateFileName[0] = sourceName[0] = 0;
   currentFileName[0] = 0;
   ctrlHeld = false;
+  SetKeyDown(VK_CONTROL, false);
   sortInProgress = false;
   recordForm = nullptr;
   currentSlot = 0;
@@ -157,6 +158,11 @@ bool ProgramTest::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) 
   for (;;) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      // The system updates the key state as it hands out a key of the real
+      // keyboard; for the keys the tests post, the pump does.
+      if ((message.message == WM_KEYDOWN || message.message == WM_KEYUP) &&
+          message.wParam == VK_CONTROL)
+        SetKeyDown(VK_CONTROL, message.message == WM_KEYDOWN);
       if (message.message == WM_QUIT) {
         // The program's loop would end here; the test looks on.
         PostQuitMessage(static_cast<int>(message.wParam));
@@ -352,6 +358,13 @@ void FocusRow(int row) {
   item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
   item.state = LVIS_FOCUSED | LVIS_SELECTED;
   SendMessageA(recordList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void SetKeyDown(UINT virtualKey, bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[virtualKey] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
 }
 
 void PostKeyMessage(HWND window, UINT message, UINT virtualKey) {

@@ -146,7 +146,11 @@ bool FileItemsEnabled();
 void ClickColumnHeader(int column);
 // Gives row `row` the focus as a click would.
 void FocusRow(int row);
-// Posts a key press (or release) to a window, as the keyboard would.
+// The thread's key state for one key, as the keyboard sets it.
+void SetKeyDown(UINT virtualKey, bool down);
+// Posts a key press (or release) to a window, as the keyboard would; the
+// test's pump (ProgramTest::PumpUntil) sets the key state of Ctrl as it takes
+// the message.
 void PostKeyMessage(HWND window, UINT message, UINT virtualKey);
 // Sends WM_DROPFILES with these files to the main window.
 void DropFiles(const std::vector<std::string>& files);

@@ -366,14 +366,14 @@ TEST_F(RecordFormTest, FieldsWithoutALabelShowTheirNumbers) {
   EXPECT_EQ(rows[65], (Row{60 + 65 * 20, "66", ""}));
   SendMessageA(recordForm, WM_CLOSE, 0, 0);
 
-  // A database opened without records has no labels; its first record,
-  // added now, shows field numbers.
+  // A database opened without records has its labels all the same: its
+  // first record, added now, shows them.
   OpenOther("empty.vdr", {kNumber16, kText16, kText64}, {});
   EXPECT_EQ(databaseFile.activeCount, 0u);
   AddRecordCommand();
   ASSERT_NE(recordForm, nullptr);
   EXPECT_EQ(Header(), "Record 1, Index 0");
-  EXPECT_EQ(Rows(), (std::vector<Row>{{60, "1", "0"}, {80, "2", ""}, {100, "3", ""}}));
+  EXPECT_EQ(Rows(), (std::vector<Row>{{60, "Field 1", "0"}, {80, "Field 2", ""}, {100, "Field 3", ""}}));
   EXPECT_EQ(databaseChanged, 1u);
   EXPECT_EQ(RowCount(), 1);
 }
@@ -555,24 +555,35 @@ TEST_F(RecordFormTest, AnEditedValueIsStoredCutToItsFieldAndShownEverywhere) {
   StartOn({kNumber8, kNumber16, kText16, kNumber32}, {{"1", "2", "three", "4"}, {"5"}});
   OpenForm(0);
   SetClientHeight(300);
+  // A number the field cannot hold is refused with a message naming what it
+  // can hold, and nothing is stored.
   const struct {
     int y;
     const char* typed;
     const char* stored;
+    const char* message;
   } edits[] = {
-      {61, "300", "44"},      {81, "70000", "4464"},
-      {101, "abcdefghijklmnopqrst", "abcdefghijklmno"},
-      {121, "12x", "192"},    {121, "-1", "4294967295"},  // no check: parsed as it comes
+      {61, "255", "255", nullptr},
+      {61, "300", "255", "Enter a whole number from 0 to 255."},
+      {81, " 70 ", "70", nullptr},
+      {81, "70000", "70", "Enter a whole number from 0 to 65535."},
+      {101, "abcdefghijklmnopqrst", "abcdefghijklmno", nullptr},
+      {121, "12x", "4", "Enter a whole number from 0 to 4294967295."},
+      {121, "-1", "4", "Enter a whole number from 0 to 4294967295."},
+      {121, "4294967295", "4294967295", nullptr},
   };
   for (const auto& edit : edits) {
     databaseChanged = 0;
-    Prompts prompts({{IDOK, edit.typed}});
+    Prompts prompts({{IDOK, edit.typed}, {IDOK}});
     ShiftClick(edit.y);
-    ASSERT_EQ(prompts.seen.size(), 1u) << edit.typed;
+    ASSERT_EQ(prompts.seen.size(), edit.message ? 2u : 1u) << edit.typed;
+    if (edit.message) {
+      EXPECT_EQ(prompts.seen[1].line2, edit.message);
+    }
     const size_t field = static_cast<size_t>(edit.y - 60) / 20;
     EXPECT_EQ(Rows()[field].value, edit.stored) << edit.typed;
     EXPECT_EQ(Cell(0, static_cast<int>(field) + 3), edit.stored) << edit.typed;  // the main list
-    EXPECT_EQ(databaseChanged, 1u);
+    EXPECT_EQ(databaseChanged, edit.message ? 0u : 1u) << edit.typed;
   }
   EXPECT_EQ(RowCount(), 2);
   // The other record kept its values.

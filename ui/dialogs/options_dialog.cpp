@@ -83,9 +83,10 @@ bool WriteRegistryText(HKEY root, const char* keyPath, const char* valueName, co
   if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return false;
+  // The stored length counts the terminating zero, as REG_SZ requires.
   const LONG result = RegSetValueExA(key, valueName, 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(text),
-                                     static_cast<DWORD>(TextLength(text)));
+                                     static_cast<DWORD>(TextLength(text) + 1));
   RegCloseKey(key);
   return result == ERROR_SUCCESS;
 }

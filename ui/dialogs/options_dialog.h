@@ -50,8 +50,8 @@ void AssociationCommand(char* command, size_t commandSize);
 void AssociationIcon(char* icon, size_t iconSize);
 
 // Creates or opens root\keyPath and sets its value valueName (null for the
-// key's unnamed value) to text as REG_SZ, of the text's length without its
-// terminating zero. true when the value was written.
+// key's unnamed value) to text as REG_SZ, with its terminating zero. true
+// when the value was written.
 bool WriteRegistryText(HKEY root, const char* keyPath, const char* valueName, const char* text);
 
 // Opens programFolder + "ReadMe.htm", the help page, with the shell.

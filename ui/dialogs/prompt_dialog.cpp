@@ -16,6 +16,7 @@ uint32_t promptMode = 0;
 const char* promptCaption = nullptr;
 const char* promptMessage = nullptr;
 char* promptText = nullptr;
+size_t promptInputLimit = 0;
 uintptr_t promptResult = 0;
 std::atomic<uint32_t> promptOpen{0};
 
@@ -23,7 +24,6 @@ namespace {
 
 constexpr int kCaptionFontHeight = 20;
 constexpr int kSmallCaptionFontHeight = 16;
-constexpr DWORD kStatusDelayMs = 100;
 
 struct PromptState {
   uint32_t mode = 0;  // reduced to below kPromptSmallCaption
@@ -33,6 +33,7 @@ struct PromptState {
   char message[kPromptTextSize] = {};
   char secondLine[kPromptTextSize] = {};
   char* buffer = nullptr;  // input modes: the caller's buffer
+  size_t inputLimit = kPromptTextSize - 1;
   HWND target = nullptr;   // navigator: where the requests go
   HFONT captionFont = nullptr;
   HFONT smallCaptionFont = nullptr;
@@ -139,6 +140,7 @@ BOOL InitPrompt(HWND dialog, PromptState* state) {
       CopyBytes(state->buffer, start, sizeof start, length);
     }
     SetWindowTextA(edit, start);
+    if (state->inputLimit < kPromptTextSize - 1) SendMessageA(edit, EM_LIMITTEXT, state->inputLimit, 0);
     ShowWindow(edit, SW_SHOWNA);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SetFocus(edit);
@@ -148,11 +150,10 @@ BOOL InitPrompt(HWND dialog, PromptState* state) {
   return FALSE;  // the focus is set
 }
 
-// Next or previous in the navigator: hand the request to the target, give it
-// time to answer, show its status. The dialog stays open.
+// Next or previous in the navigator: hand the request to the target, wait
+// until it has been handled, show its status. The dialog stays open.
 void NavigatorRequest(HWND dialog, PromptState* state, UINT message) {
-  PostMessageA(state->target, message, 0, 0);
-  Sleep(kStatusDelayMs);
+  SendMessageA(state->target, message, 0, 0);
   char status[kPromptTextSize];
   CopyPromptStatus(status, sizeof status);
   ShowLine(dialog, IDC_PROMPT_LINE1, true, status);
@@ -216,6 +217,7 @@ void ResetRequest() {
   promptCaption = nullptr;
   promptMessage = nullptr;
   promptText = nullptr;
+  promptInputLimit = 0;
 }
 
 }  // namespace
@@ -223,7 +225,10 @@ void ResetRequest() {
 uintptr_t ShowPrompt(HWND owner) {
   PromptState state;
   FillState(promptMode, promptCaption, promptMessage, promptText, &state);
-  if (IsInputMode(state.mode)) state.buffer = promptText;
+  if (IsInputMode(state.mode)) {
+    state.buffer = promptText;
+    if (promptInputLimit > 0 && promptInputLimit < kPromptTextSize - 1) state.inputLimit = promptInputLimit;
+  }
   if (state.mode == kPromptNavigator) state.target = (HWND)promptResult;
   // Until the user answers, the answer is Cancel: a prompt that cannot be
   // shown must not leave the previous prompt's OK behind.
@@ -273,10 +278,11 @@ uintptr_t ShowConfirmation(HWND owner, const char* message) {
   return ShowPrompt(owner);
 }
 
-uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer) {
+uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer, size_t maxLength) {
   promptMode = mode;
   promptCaption = caption;
   promptText = buffer;
+  promptInputLimit = maxLength;
   return ShowPrompt(owner);
 }
 

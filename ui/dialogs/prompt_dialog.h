@@ -89,6 +89,9 @@ extern char* promptText;             // line 3 (a question's second line); in th
                                      // modes the caller's kPromptTextSize buffer: its text
                                      // starts the edit and the typed text comes back in it,
                                      // whichever button ends the prompt
+// In the input modes, the most characters the line takes; 0 for
+// kPromptTextSize - 1.
+extern size_t promptInputLimit;
 // The answer of the last prompt (kPromptOk, kPromptCancel or kPromptDontSave);
 // it keeps its value until the next prompt. For a navigator run through
 // ShowPrompt, the caller stores the target window here first.
@@ -108,9 +111,10 @@ uintptr_t ShowPrompt(HWND owner);
 
 // Starts a search navigator on a thread of its own: a prompt of mode 8 with
 // no owner that stays open beside the program's windows until its Close
-// button or Escape. Its "Next" button posts kSearchNextMessage and its
-// "Previous" button kSearchPreviousMessage to target; 100 ms later it shows
-// the status text (SetPromptStatus) on its first line. message, if not null,
+// button or Escape. Its "Next" button sends kSearchNextMessage and its
+// "Previous" button kSearchPreviousMessage to target, waits until target has
+// handled it, however long that takes, and then shows the status text
+// (SetPromptStatus) on its first line. message, if not null,
 // is copied and shown on its third line (the record form passes what it
 // searches for). Clears the status text first. Neither reads nor changes the
 // request globals or promptResult, and the caller keeps no reference to the
@@ -130,7 +134,9 @@ uintptr_t ShowMessage(HWND owner, const char* message, const char* secondLine = 
 uintptr_t ShowConfirmation(HWND owner, const char* message); // mode 1
 // An input prompt: mode is kPromptInput or kPromptFieldInput (+ kPromptSmallCaption);
 // buffer holds kPromptTextSize bytes.
-uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer);
+// maxLength: the most characters the line takes (at most kPromptTextSize - 1).
+uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer,
+                    size_t maxLength = kPromptTextSize - 1);
 // The save question: kPromptOk save, kPromptCancel cancel, kPromptDontSave go on without saving.
 uintptr_t ShowSaveQuestion(HWND owner, const char* message, const char* secondLine);
 

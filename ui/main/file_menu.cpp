@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "core/csv_export.h"
 #include "core/folders.h"
 #include "core/templates/new_database.h"
 #include "core/templates/template_labels.h"
@@ -15,11 +16,15 @@
 #include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
 #include "ui/main/record_list.h"
+#include "ui/record_commands.h"
 #include "ui/views.h"
 
 namespace {
 
 constexpr char kRejectedMessage[] = "Not a Veldrana file";
+constexpr char kWorkingCopyMessage[] = "The working copy could not be written:";
+constexpr char kDialogFailedMessage[] = "The file dialog could not be shown.";
+constexpr char kExportFailedMessage[] = "The export could not be written:";
 constexpr char kSaveFailedMessage[] = "The file could not be saved:";
 constexpr char kChangedMessage[] = "This Veldrana has been changed.";
 constexpr char kSaveQuestion[] = "Save Current File Now?";
@@ -42,12 +47,11 @@ void ShowOpenedDatabase() {
   SelectRecord(first >= 0 ? first : 0);
   db.ReadLongName();
   SetWindowTextA(mainWindow, db.textValue[0] != 0 ? db.textValue : kMainCaption);
-  ForgetTemplate();
-  if (db.activeCount > 0) {
-    UseTemplateForFieldCount(db.fieldCount);
-    LoadStyleColumns();
-    RebuildRecordList();
-  }
+  // The columns and labels are there from the start, also for a database
+  // without records: the first record added is shown under them.
+  UseTemplateForFieldCount(db.fieldCount);
+  LoadStyleColumns();
+  RebuildRecordList();
   MarkSaved();
 }
 
@@ -69,18 +73,26 @@ int ChooseFile(HWND owner, char* fileName, uint32_t filterIndex, FileDialog kind
   if (filterIndex == 0) fileDialog.lpstrDefExt = "vdr";
   const BOOL chosen =
       kind == FileDialog::kOpen ? GetOpenFileNameA(&fileDialog) : GetSaveFileNameA(&fileDialog);
-  return chosen ? 1 : 0;
+  if (chosen) return 1;
+  // Cancel leaves no error; a dialog that could not be shown does.
+  if (CommDlgExtendedError() == 0) return 0;
+  ShowMessage(owner, kDialogFailedMessage);
+  return -1;
 }
 
 void OpenDatabase(const char* path) {
   // The callers close first; whatever is still open goes without a question.
   if (DatabaseOpen()) ReleaseDatabase();
-  if (OpenWorkingCopyOf(path) == OpenResult::kOpened) {
+  const OpenResult result = OpenWorkingCopyOf(path);
+  if (result == OpenResult::kOpened) {
     ShowOpenedDatabase();
   } else {
     ReleaseWorkingCopy();
     SetFileItemsEnabled(false);
-    ShowMessage(mainWindow, kRejectedMessage);
+    if (result == OpenResult::kNotWritten)
+      ShowMessage(mainWindow, kWorkingCopyMessage, workingCopyPath);
+    else
+      ShowMessage(mainWindow, kRejectedMessage);
   }
   RepaintBand();
   UpdateStatusBar();
@@ -96,10 +108,12 @@ int SaveDatabase() {
     MarkSaved();
     return 1;
   }
-  // A database with no file of the user's yet: its long name is the
-  // suggested file name.
+  // A database with no file of the user's yet: its long name, as a file
+  // name, is the suggested one.
   databaseFile.ReadLongName();
-  SetCurrentFileName(databaseFile.textValue);
+  char suggested[kFolderSize];
+  CleanFileName(databaseFile.textValue, suggested, sizeof suggested);
+  SetCurrentFileName(suggested);
   char chosen[kFolderSize];
   CopyText(currentFileName, chosen, sizeof chosen);
   if (ChooseFile(mainWindow, chosen, 0, FileDialog::kSave) != 1) return 0;
@@ -140,6 +154,7 @@ void ReleaseDatabase() {
   ClearRecordList();
   CloseRecordForm();
   ReleaseWorkingCopy();
+  ForgetSortField();
 }
 
 void NewCommand() {
@@ -184,6 +199,14 @@ void OpenCommand(HWND owner) {
 void CloseCommand() {
   if (CloseDatabase() != 0) return;
   ShowNoDatabase();
+}
+
+void ExportCommand() {
+  if (ExportCsv(databaseFile) == 1) return;
+  char path[kFolderSize] = "";
+  const DWORD length = GetFullPathNameA(kCsvFileName, sizeof path, path, nullptr);
+  if (length == 0 || length >= sizeof path) CopyText(kCsvFileName, path, sizeof path);
+  ShowMessage(mainWindow, kExportFailedMessage, path);
 }
 
 void OpenDroppedFile(const char* path) {

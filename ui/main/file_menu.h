@@ -11,13 +11,15 @@ enum class FileDialog { kOpen, kSave };
 
 // The system's open or save dialog for a .vdr file. fileName (600 bytes)
 // holds the name the dialog starts with and receives the chosen path.
-// 1 when the user chose a file, 0 otherwise.
+// 1 when the user chose a file, 0 when the user cancelled, -1 when the
+// dialog could not be shown (the user has then been told).
 int ChooseFile(HWND owner, char* fileName, uint32_t filterIndex, FileDialog kind);
 
 // Opens the user's database at path (which may be currentFileName) through a
 // fresh working copy, and shows it: caption, columns, rows, status bar. A
-// file that cannot be copied or is no database gives the message "Not a
-// Veldrana file" and leaves nothing open.
+// file that cannot be read or is no database gives the message "Not a
+// Veldrana file", a working copy that cannot be written a message naming
+// it; either leaves nothing open.
 void OpenDatabase(const char* path);
 
 // Copies the working copy over the user's file, asking for a file name first
@@ -43,3 +45,6 @@ void NewCommand();            // the New dialog, then the new database shown
 void OpenCommand(HWND owner);  // the open dialog, then the chosen database
 void CloseCommand();
 void OpenDroppedFile(const char* path);
+// File > Export: "Veldrana.CSV" in the current folder; a failure is told,
+// naming the file.
+void ExportCommand();

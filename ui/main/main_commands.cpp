@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "core/csv_export.h"
 #include "core/folders.h"
 #include "core/settings.h"
 #include "core/working_copy.h"
@@ -62,7 +61,6 @@ void StepCommand(bool forward) {
 void SortCommand() {
   const uint32_t field = sortField >= 1 && sortField <= databaseFile.fieldCount ? sortField : 1;
   SortRecords(field);
-  RefreshRecordForm();
 }
 
 // Only the first of the dropped files is opened, as Open would open it.
@@ -155,10 +153,7 @@ void DispatchMainCommand(HWND window, WPARAM wParam) {
     EndProgram();
     return;
   }
-  if (is(IDM_EXPORT)) {
-    ExportCsv(databaseFile);
-    return;
-  }
+  if (is(IDM_EXPORT)) return ExportCommand();
   if (is(CMD_SAVE, IDM_SAVE)) {
     if (DatabaseOpen()) SaveDatabase();
     return;
