@@ -138,6 +138,17 @@ TEST_F(FileCommandsTest, AFileThatCannotBeCopiedIsRejectedAndNoOldWorkingCopyOpe
     EXPECT_EQ(RowCount(), 0) << c.name;
     EXPECT_EQ(StatusText(), "No File!") << c.name;
   }
+  // A good file whose working copy cannot be written is no bad file: the
+  // message says what could not be written.
+  ASSERT_TRUE(DeleteFileA(workingCopyPath));
+  ASSERT_TRUE(CreateDirectoryA(workingCopyPath, nullptr));
+  PromptAnswers prompts({IDOK});
+  OpenDatabase(user.c_str());
+  RemoveDirectoryA(workingCopyPath);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].line2, "The working copy could not be written:");
+  EXPECT_EQ(prompts.seen[0].line3, workingCopyPath);
+  EXPECT_EQ(databaseFile.view, nullptr);
 }
 
 TEST_F(FileCommandsTest, SaveCopiesTheWorkingCopyOverTheUsersFile) {
@@ -255,6 +266,15 @@ TEST_F(FileCommandsTest, ADatabaseWithoutAFileAsksWhereToSave) {
     ASSERT_EQ(cancel.shown(), 1);
     // The long name is the suggested file name.
     EXPECT_EQ(cancel.startName, "Numbers");
+  }
+  {
+    // With the characters a file name cannot hold made harmless.
+    databaseFile.SetLongName("Recipes: Italian <best>");
+    FileDialogAnswer cancel("Save As", "");
+    EXPECT_EQ(SaveDatabase(), 0);
+    ASSERT_EQ(cancel.shown(), 1);
+    EXPECT_EQ(cancel.startName, "Recipes_ Italian _best_");
+    databaseFile.SetLongName("Numbers");
   }
   EXPECT_FALSE(FileExists(target));
   EXPECT_EQ(databaseChanged, 1u);

@@ -14,6 +14,7 @@
 
 #include "core/folders.h"
 #include "resources/resource.h"
+#include "platform/platform.h"
 #include "store/database_file.h"
 #include "core/csv_export.h"
 #include "ui/main/file_menu.h"
@@ -412,6 +413,17 @@ TEST_F(MainCommandsTest, ExportWritesTheCsvFileInTheCurrentFolder) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
   EXPECT_FALSE(FileExists(Path("Veldrana.CSV")));
   EXPECT_EQ(databaseChanged, 0u);
+  // A write that fails says so, naming the file, and the last export stays.
+  ASSERT_TRUE(SetCurrentDirectoryA(Path("out").c_str()));
+  Prompts prompts({IDOK});
+  platform::FailWritesAfter(0);
+  Command(IDM_EXPORT);
+  platform::FailWritesAfter(-1);
+  SetCurrentDirectoryA(before);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].line2, "The export could not be written:");
+  EXPECT_EQ(prompts.seen[0].line3, Path("out\\Veldrana.CSV"));
+  EXPECT_EQ(FileBytes(Path("out\\Veldrana.CSV")), bytes);
 }
 
 // The right-click menu's Sort, chosen in the real menu with the keyboard:
@@ -456,6 +468,16 @@ TEST_F(MainCommandsTest, SortFromTheRightClickMenu) {
   EXPECT_EQ(ColumnTexts(3), (Strings{"", "pear", "Banana", "apple"}));
   EXPECT_EQ(ColumnTexts(4), (Strings{"0", "1", "2", "3"}));
   EXPECT_FALSE(sortInProgress);
+  // The column clicked belongs to the database it was clicked in: after
+  // Close and Open, Sort goes by field 1 again.
+  {
+    Prompts discard({IDC_PROMPT_THIRD});
+    Command(IDM_CLOSE);
+  }
+  OpenDatabase(currentFileName);
+  ASSERT_EQ(ColumnTexts(3), (Strings{"pear", "apple", "Banana"}));
+  sortFromMenu();
+  EXPECT_EQ(ColumnTexts(3), (Strings{"apple", "Banana", "pear"}));
   SetWindowLongPtrA(mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProcedure));
 }
 

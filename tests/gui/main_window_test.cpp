@@ -535,6 +535,16 @@ TEST_F(MainWindowTest, KeysWithCtrlThatMeanNothingAreSwallowed) {
   PostKeyMessage(recordList, WM_KEYUP, '2');
   EXPECT_TRUE(PumpUntil([] { return FocusedRecordSlot() == 2; }));
   EXPECT_FALSE(ctrlHeld);
+  // Ctrl let go while another window had the keyboard: the list never sees
+  // the release, and takes the next keys all the same.
+  Pump(1100);  // the list's type-ahead of "2" is over
+  PostKeyMessage(recordList, WM_KEYDOWN, VK_CONTROL);
+  Pump(50);
+  ASSERT_TRUE(ctrlHeld);
+  SetKeyDown(VK_CONTROL, false);
+  PostKeyMessage(recordList, WM_KEYDOWN, '1');
+  PostKeyMessage(recordList, WM_KEYUP, '1');
+  EXPECT_TRUE(PumpUntil([] { return FocusedRecordSlot() == 1; }));
 }
 
 TEST_F(MainWindowTest, CtrlOShowsTheOpenDialog) {

@@ -821,6 +821,22 @@ TEST_F(RecordFormTest, SearchShowsTheFirstHitAndTheNavigatorStepsThroughTheOther
     EXPECT_STREQ(databaseFile.searchText, std::string(longText).substr(0, 30).c_str());
     EXPECT_EQ(Header(), "Record 5, Index 4");  // no record holds all of it
   }
+  {
+    // And the line takes no more than 30 typed characters: the user sees the
+    // limit instead of a search for less than was typed.
+    struct Typist : DialogResponder {
+      Typist() : DialogResponder(kPromptCaption) {}
+      void Respond(HWND dialog) override {
+        HWND edit = GetDlgItem(dialog, IDC_PROMPT_EDIT);
+        for (char c : std::string(40, 'q')) SendMessageA(edit, WM_CHAR, c, 0);
+        shown = guitest::ItemText(dialog, IDC_PROMPT_EDIT);
+        guitest::PostCommand(dialog, IDCANCEL);
+      }
+      std::string shown;
+    } typist;
+    Command(CMD_SEARCH);
+    EXPECT_EQ(typist.shown, std::string(30, 'q'));
+  }
 
   Prompts prompts({{IDOK, "apple"}});
   Command(CMD_SEARCH);
@@ -857,6 +873,15 @@ TEST_F(RecordFormTest, SearchShowsTheFirstHitAndTheNavigatorStepsThroughTheOther
   }
   EXPECT_EQ(guitest::ItemText(navigator, IDC_PROMPT_LINE3), "apple");
   guitest::PostCommand(navigator, IDOK);
+  EXPECT_TRUE(NavigatorStatus(""));
+  EXPECT_EQ(Header(), "Record 3, Index 2");
+  // A step the program takes long to make: the navigator shows its status,
+  // not the one before.
+  guitest::PostCommand(navigator, IDOK);
+  guitest::PostCommand(navigator, IDOK);
+  EXPECT_TRUE(NavigatorStatus("No Match Found"));
+  guitest::PostCommand(navigator, IDC_PROMPT_THIRD);
+  Sleep(400);  // the program's thread is busy
   EXPECT_TRUE(NavigatorStatus(""));
   EXPECT_EQ(Header(), "Record 3, Index 2");
 
@@ -933,6 +958,46 @@ TEST_F(RecordFormTest, CopyDuplicatesTheRecordShownEvenWhenItMoves) {
   EXPECT_EQ(Rows()[0].value, "record 40");
   EXPECT_EQ(RowCount(), 61);
   EXPECT_EQ(Cell(60, 3), "record 40");
+}
+
+// What the main window does to the records shows in the form at once: a
+// header click's sort repaints it, and deleting the record it shows closes it.
+TEST_F(RecordFormTest, TheMainWindowsSortAndDeleteShowInTheForm) {
+  StartOn({kText64}, {{"pear"}, {"apple"}, {"Banana"}});
+  OpenForm(0);
+  ValidateRect(recordForm, nullptr);
+  ClickColumnHeader(3);
+  RECT pending;
+  EXPECT_TRUE(GetUpdateRect(recordForm, &pending, FALSE));  // a paint is on its way
+  EXPECT_EQ(Rows()[0].value, "apple");
+  EXPECT_EQ(StatusText(), "Record 1 of 3");
+  Prompts prompts({IDOK});
+  FocusRow(0);
+  SendMessageA(mainWindow, WM_COMMAND, CMD_DELETE, 0);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(recordForm, nullptr);
+  EXPECT_EQ(StatusText(), "2 Records in DB");
+}
+
+// While the form is the active window, the keys the program takes for
+// itself act on the record the form shows, as its buttons do.
+TEST_F(RecordFormTest, CtrlDeleteInTheFormDeletesTheRecordItShows) {
+  StartOn({kText64}, {{"a"}, {"b"}, {"c"}});
+  FocusRow(0);  // the main list's row is another record
+  OpenForm(1);
+  SetActiveWindow(recordForm);
+  ASSERT_EQ(GetActiveWindow(), recordForm);
+  Prompts prompts({IDOK});
+  PostKeyMessage(recordForm, WM_KEYDOWN, VK_CONTROL);
+  PostKeyMessage(recordForm, WM_KEYDOWN, VK_DELETE);
+  PostKeyMessage(recordForm, WM_KEYUP, VK_DELETE);
+  PostKeyMessage(recordForm, WM_KEYUP, VK_CONTROL);
+  Pump(150);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].owner, recordForm);
+  EXPECT_EQ(databaseFile.GetRecStat(1), kRecDeleted);
+  EXPECT_EQ(databaseFile.GetRecStat(0), kRecActive);
+  EXPECT_EQ(ColumnTexts(3), (std::vector<std::string>{"a", "c"}));
 }
 
 TEST_F(RecordFormTest, HelpAndAboutFromTheForm) {
