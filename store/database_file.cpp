@@ -307,6 +307,26 @@ int DatabaseFile::SetTemplateVersion(uint32_t version) {
   return 1;
 }
 
+int DatabaseFile::SetTemplateName(const char* name) {
+  if (view == nullptr || !writable) return 0;
+  const size_t n = strnlen(name, kTemplateNameSize);
+  if (n >= kTemplateNameSize) return 0;
+  std::memset(view + kTemplateNameOffset, 0, kTemplateNameSize);
+  std::memcpy(view + kTemplateNameOffset, name, n);
+  return 1;
+}
+
+int DatabaseFile::ReadTemplateName(char* name, size_t nameSize) const {
+  if (nameSize == 0) return 0;
+  name[0] = 0;
+  if (view == nullptr) return 0;
+  const char* area = reinterpret_cast<const char*>(view + kTemplateNameOffset);
+  const size_t n = strnlen(area, kTemplateNameSize);
+  if (n == 0 || n == kTemplateNameSize || n >= nameSize) return 0;
+  CopyBytes(area, name, nameSize, n);
+  return 1;
+}
+
 uint32_t DatabaseFile::CountActive() {
   activeCount = view == nullptr ? 0 : liveActive;
   return activeCount;

@@ -25,6 +25,10 @@ constexpr uint32_t kHeaderSize = 1444;
 constexpr uint32_t kLongNameOffset = 8;
 constexpr uint32_t kLongNameSize = 300;
 constexpr uint32_t kTemplateVersionOffset = 608;
+// The file name of the template a database was made from, zero-terminated,
+// in a header area other readers leave alone; zeros when unknown.
+constexpr uint32_t kTemplateNameOffset = 752;
+constexpr uint32_t kTemplateNameSize = 600;
 constexpr uint32_t kFieldCountOffset = 1356;
 constexpr uint32_t kSlotCountOffset = 1360;
 constexpr uint32_t kFieldDefSize = 8;
@@ -86,6 +90,12 @@ struct DatabaseFile {
   int SetLongName(const char* text);
   int ReadLongName();  // into textValue
   int SetTemplateVersion(uint32_t version);
+  // The template's file name, zero-padded; 0 when it does not fit with its
+  // terminator.
+  int SetTemplateName(const char* name);
+  // The template's file name into name: 1 when the area holds a non-empty
+  // text that ends inside it and fits name, else 0 and name empty.
+  int ReadTemplateName(char* name, size_t nameSize) const;
 
   // Fields and record statuses.
   uint32_t CountActive();

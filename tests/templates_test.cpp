@@ -439,6 +439,62 @@ TEST(TemplateList, ReadFromTheFolders) {
   EXPECT_STREQ(list->files[1], "M.xml");
 }
 
+// The template a database remembers gives it its labels only when it is a
+// plain file name, found, and of the database's field count; anything else
+// falls back to the template by field count.
+TEST_F(StyleColumns, TheRememberedTemplateOrTheFallback) {
+  folders.Write(folders.data, "Two.xml", Template("<Records>2</Records><Rec1><Label>A</Label></Rec1>"));
+  folders.Write(folders.data, "Three.xml", Template("<Records>3</Records>"));
+  const std::string outside = Template("<Records>2</Records>");
+  WriteBytes(folders.dir.Path("x.xml"), std::vector<uint8_t>(outside.begin(), outside.end()));
+  const std::string area(store::kTemplateNameSize, 'n');
+  const struct {
+    std::string name;
+    const char* used;
+  } cases[] = {
+      {"Two.xml", "Two.xml"},
+      {"", "Spare.xml"},              // files made elsewhere hold zeros
+      {"Missing.xml", "Spare.xml"},
+      {"Three.xml", "Spare.xml"},     // another field count
+      {"../x.xml", "Spare.xml"},      // never a way out of the folder
+      {"..\\x.xml", "Spare.xml"},
+      {folders.dir.Path("x.xml"), "Spare.xml"},
+      {"C:x.xml", "Spare.xml"},
+      {std::string(257, 'a') + ".xml", "Spare.xml"},  // more than 260 bytes
+      {area, "Spare.xml"},            // no terminator inside the area
+  };
+  ScratchDir dbs;
+  Db db;
+  const uint32_t types[] = {12, 2};
+  for (const auto& c : cases) {
+    ASSERT_EQ(db->CreateWithFields(dbs.Path("t.vdr").c_str(), types, 2, "t", 0), 1);
+    std::memcpy(db->view + store::kTemplateNameOffset, c.name.data(),
+                std::min(c.name.size(), size_t{store::kTemplateNameSize}));
+    UseTemplateOfDatabase(*db);
+    EXPECT_STREQ(templateFileName, c.used) << c.name.substr(0, 40);
+    db->Close();
+  }
+  // 44 fields and nothing remembered: the world table.
+  const std::vector<uint32_t> world(44, 12);
+  ASSERT_EQ(db->CreateWithFields(dbs.Path("w.vdr").c_str(), world.data(), 44, "w", 0), 1);
+  UseTemplateOfDatabase(*db);
+  EXPECT_STREQ(templateFileName, "WELT13.xml");
+}
+
+// The list has a column for each field the database has: the template's
+// first ones, and the field's number where the template has no label.
+TEST_F(StyleColumns, OneColumnPerFieldOfTheDatabase) {
+  folders.Write(folders.program, "t.xml",
+                Template("<Records>3</Records><Rec1><Label>A</Label></Rec1>"
+                         "<Rec2><Label>B</Label></Rec2><Rec3><Label>C</Label><Width>70</Width></Rec3>"));
+  std::strcpy(templateFileName, "t.xml");
+  ASSERT_EQ(ReadListColumns(2, &columns), 1);
+  EXPECT_EQ(Columns(), (Cols{{"Index", 61}, {"Record ", 50}, {"RecStat", 50}, {"A", 0}, {"B", 0}}));
+  ASSERT_EQ(ReadListColumns(5, &columns), 1);
+  EXPECT_EQ(Columns(), (Cols{{"Index", 61}, {"Record ", 50}, {"RecStat", 50}, {"A", 0}, {"B", 0},
+                             {"C", 70}, {"4", 70}, {"5", 70}}));
+}
+
 // --- New from a template ---
 
 TEST(TemplateDatabase, MadeAsNewMakesIt) {

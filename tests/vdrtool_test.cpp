@@ -67,6 +67,7 @@ TEST_F(Vdrtool, CreateMakesTheFileNewMakes) {
 
   EXPECT_EQ(Ok({"info", file}),
             "fields\t3\nslots\t10\nactive\t1\nrecordSize\t73\nname\tClub members\n"
+            "template\tSpare.xml\n"
             "field\t1\t0\tNumber (0 - 255)\t1472\n"
             "field\t2\t12\tText, 64 Chars\t1473\n"
             "field\t3\t2\tNumber (0 - 4294 Mil)\t1537\n");

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/templates/template_labels.h"
 #include "core/typed_number.h"
 #include "store/database_file.h"
 #include "store/field_type.h"
@@ -112,6 +113,13 @@ int CommandInfo(int, char** argv) {
   out.Append("name");
   out.Tab();
   out.Append(db.textValue);
+  out.Newline();
+  // The template whose labels Open gives the database.
+  UseToolFolder();
+  UseTemplateOfDatabase(db);
+  out.Append("template");
+  out.Tab();
+  out.Append(templateFileName);
   out.Newline();
   for (uint32_t field = 1; field <= db.fieldCount; ++field) {
     uint32_t code = 0, valueOffset = 0;

@@ -36,6 +36,10 @@ int UsageError(const char* reason);
 // A decimal count (digits only, at most 2147483647). False for anything else.
 bool ParseCount(const char* text, uint32_t* value);
 
+// Both folders := the folder vdrtool was started from, where it finds its
+// data files the way the program finds them beside itself.
+void UseToolFolder();
+
 // Opens file read-only in databaseFile. On failure says "Not a Veldrana file"
 // and returns false.
 bool OpenForReading(const char* file);

@@ -17,15 +17,15 @@
 #include "tools/vdrtool.h"
 
 namespace vdrtool {
-namespace {
 
-// Both folders := the folder vdrtool was started from.
 void UseToolFolder() {
   char path[kFolderSize] = "";
   char folder[kFolderSize] = "";
   if (platform::ProgramFilePath(path, sizeof path)) FolderOfPath(path, folder, sizeof folder);
   SetFolders(folder, folder);
 }
+
+namespace {
 
 bool HasFolder(const char* name) {
   char folder[kFolderSize];
@@ -62,9 +62,9 @@ int CommandNew(int argc, char** argv) {
 int CommandLabels(int, char** argv) {
   if (!OpenForReading(argv[0])) return kExitFailed;
   UseToolFolder();
-  UseTemplateForFieldCount(databaseFile.fieldCount);
+  UseTemplateOfDatabase(databaseFile);
   std::vector<ListColumn> columns;
-  if (!ReadStyleColumns(&columns))
+  if (!ReadListColumns(databaseFile.fieldCount, &columns))
     return Fail(std::string("Cannot read the template ") + templateFileName);
   FreeColumnLabels();
   OutputBuffer out;

@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "core/folders.h"
 #include "core/templates/style_file.h"
+#include "store/text.h"
 
 int CreateDatabaseFromTemplate(DatabaseFile* db, const char* templatePath, const char* dbPath,
                                const char* longName) {
@@ -21,5 +23,11 @@ int CreateDatabaseFromTemplate(DatabaseFile* db, const char* templatePath, const
   }
   const uint32_t version = FindTagNumber(file, "<StyleFile><Ver>");
   CloseStyleFile(file);
-  return db->CreateWithFields(dbPath, types.data(), n, longName, version);
+  if (!db->CreateWithFields(dbPath, types.data(), n, longName, version)) return 0;
+  // The template is remembered by its file name, so that Open finds its
+  // labels again.
+  char folder[kTagTextSize];
+  FolderOfPath(templatePath, folder, sizeof folder);
+  db->SetTemplateName(templatePath + TextLength(folder));
+  return 1;
 }

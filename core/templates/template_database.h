@@ -1,5 +1,5 @@
 // A new database made from a StyleFile: its fields' type codes, the
-// template's version, a long name and one empty active record.
+// template's version and file name, a long name and one empty active record.
 #pragma once
 
 #include "store/database_file.h"

@@ -2,6 +2,7 @@
 #include "core/templates/template_labels.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "core/settings.h"
 #include "store/database_file.h"
@@ -47,6 +48,51 @@ void UseTemplateForFieldCount(uint32_t fieldCount) {
     UseTemplate(kSpareTemplate, kSpareTemplateNumber);
 }
 
+namespace {
+
+constexpr size_t kMaxTemplateNameLength = 260;
+
+// A file name with no way out of the folders it is looked for in.
+bool PlainFileName(const char* name) {
+  const size_t length = TextLength(name);
+  if (length == 0 || length > kMaxTemplateNameLength) return false;
+  for (const char* c = name; *c != 0; ++c)
+    if (*c == '\\' || *c == '/' || *c == ':' || (c[0] == '.' && c[1] == '.')) return false;
+  return true;
+}
+
+// The number Open gives a template: the world table's and the spare
+// template's own, else its place in the template list, from 1, or the spare
+// number when it is not listed.
+uint32_t TemplateNumberOf(const char* name) {
+  if (std::strcmp(name, kWorldTemplate) == 0) return kWorldTemplateNumber;
+  if (std::strcmp(name, kSpareTemplate) == 0) return kSpareTemplateNumber;
+  std::vector<TemplateList> list(1);
+  ReadTemplateList(&list[0]);
+  for (uint32_t k = 0; k < list[0].fileCount; ++k)
+    if (std::strcmp(list[0].files[k], name) == 0) return k + 1;
+  return kSpareTemplateNumber;
+}
+
+}  // namespace
+
+void UseTemplateOfDatabase(const DatabaseFile& db) {
+  char name[store::kTemplateNameSize];
+  if (db.ReadTemplateName(name, sizeof name) && PlainFileName(name)) {
+    char path[kTagTextSize];
+    LocateDataFile(name, path, sizeof path);
+    if (StyleFile* file = OpenStyleFile(path)) {
+      const uint32_t fields = FindTagNumber(file, "<StyleFile><Records>");
+      CloseStyleFile(file);
+      if (fields == db.fieldCount) {
+        UseTemplate(name, TemplateNumberOf(name));
+        return;
+      }
+    }
+  }
+  UseTemplateForFieldCount(db.fieldCount);
+}
+
 int ReadStyleColumns(std::vector<ListColumn>* columns) {
   columns->clear();
   char path[kTagTextSize];
@@ -86,6 +132,19 @@ int ReadStyleColumns(std::vector<ListColumn>* columns) {
     columns->push_back(Column(label, FindTagNumber(file, tagPath)));
   }
   CloseStyleFile(file);
+  return 1;
+}
+
+int ReadListColumns(uint32_t fieldCount, std::vector<ListColumn>* columns) {
+  if (!ReadStyleColumns(columns)) return 0;
+  const size_t wanted = size_t{fieldCount} + 3;
+  const uint32_t width = columns->back().width;
+  columns->resize(wanted < columns->size() ? wanted : columns->size());
+  for (size_t field = columns->size() - 2; columns->size() < wanted; ++field) {
+    char number[12];
+    NumberToUnsignedText(static_cast<uint32_t>(field), number, sizeof number);
+    columns->push_back(Column(number, width));
+  }
   return 1;
 }
 

@@ -36,6 +36,12 @@ void ForgetSourceName();
 // of fields: 44 fields the world table ("WELT13.xml", number 3), any other
 // number "Spare.xml" (number 4), whose fields are "Field 1", "Field 2", ...
 void UseTemplateForFieldCount(uint32_t fieldCount);
+// The template Open gives a database: the one it was made from, when the
+// file remembers it by a plain file name (no folder, no "..", at most 260
+// bytes) that LocateDataFile finds and that declares as many fields as the
+// database has; otherwise the one UseTemplateForFieldCount gives.
+struct DatabaseFile;
+void UseTemplateOfDatabase(const DatabaseFile& db);
 
 // One column of the record list: its title and width in pixels.
 struct ListColumn {
@@ -51,6 +57,10 @@ struct ListColumn {
 // changes nothing when the template cannot be read or declares more fields
 // than a database can have.
 int ReadStyleColumns(std::vector<ListColumn>* columns);
+// The same, with one column per field of a database of fieldCount fields:
+// the template's first fieldCount columns, and for fields it has no label
+// for, the field's number at the width of its last column.
+int ReadListColumns(uint32_t fieldCount, std::vector<ListColumn>* columns);
 // Frees the label block (closing a database).
 void FreeColumnLabels();
 // The label slot of a field (from 1), or null when there is none.

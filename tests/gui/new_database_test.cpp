@@ -247,6 +247,19 @@ TEST_F(NewDatabaseTest, AnotherTemplateAndATypedNameFromTheToolbarButton) {
   EXPECT_EQ(RowCount(), 1);
   // The band names no file: the new database has none yet.
   EXPECT_EQ(hasUserFile, 0u);
+
+  // Saved, closed and opened again, it has its template's labels again.
+  {
+    FileDialogAnswer save("Save As", Path("films.vdr"));
+    Command(IDM_SAVE);
+    ASSERT_EQ(save.shown(), 1);
+  }
+  Command(IDM_CLOSE);
+  ASSERT_EQ(databaseFile.view, nullptr);
+  OpenDatabase(Path("films.vdr").c_str());
+  ASSERT_NE(databaseFile.view, nullptr);
+  EXPECT_STREQ(templateFileName, "Two.xml");
+  EXPECT_EQ(ColumnTitles(), (Strings{"Index", "Record ", "RecStat", "Title", "Year"}));
 }
 
 TEST_F(NewDatabaseTest, ALongNameIsCutTo299Characters) {

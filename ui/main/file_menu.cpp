@@ -49,8 +49,8 @@ void ShowOpenedDatabase() {
   SetWindowTextA(mainWindow, db.textValue[0] != 0 ? db.textValue : kMainCaption);
   // The columns and labels are there from the start, also for a database
   // without records: the first record added is shown under them.
-  UseTemplateForFieldCount(db.fieldCount);
-  LoadStyleColumns();
+  UseTemplateOfDatabase(db);
+  LoadStyleColumns(db.fieldCount);
   RebuildRecordList();
   MarkSaved();
 }
@@ -167,7 +167,8 @@ void NewCommand() {
   // The list's columns and the labels come from the chosen template; a
   // template that cannot be read makes nothing, and leaves nothing behind.
   ForgetSourceName();
-  if (LoadStyleColumns() != 1 || CreateWorkingCopyFromTemplate(&databaseFile, workingCopyPath) != 1) {
+  if (CreateWorkingCopyFromTemplate(&databaseFile, workingCopyPath) != 1 ||
+      LoadStyleColumns(databaseFile.fieldCount) != 1) {
     ReleaseDatabase();
     ForgetTemplate();
     ShowNoDatabase();

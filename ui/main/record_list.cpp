@@ -87,9 +87,9 @@ void RebuildRecordList() {
   InvalidateRect(recordList, nullptr, TRUE);
 }
 
-int LoadStyleColumns() {
+int LoadStyleColumns(uint32_t fieldCount) {
   std::vector<ListColumn> columns;
-  if (!ReadStyleColumns(&columns)) return 0;
+  if (!ReadListColumns(fieldCount, &columns)) return 0;
   for (size_t i = 0; i < columns.size(); ++i) {
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;

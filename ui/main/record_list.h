@@ -26,11 +26,11 @@ int32_t FieldText(int32_t slot, uint32_t field);
 // Empties the list and fills it again from the open database.
 void RebuildRecordList();
 
-// Reads the template named by templateFileName (ReadStyleColumns) and inserts
-// its columns into the record list: "Index", "Record ", "RecStat" and one per
-// field. Returns 1; 0 when the template could not be read (no column is
-// inserted then).
-int LoadStyleColumns();
+// Reads the template named by templateFileName and inserts the columns of a
+// database of fieldCount fields into the record list (ReadListColumns):
+// "Index", "Record ", "RecStat" and one per field. Returns 1; 0 when the
+// template could not be read (no column is inserted then).
+int LoadStyleColumns(uint32_t fieldCount);
 // The number of columns the record list has.
 int RecordListColumnCount();
 // Keeps the widths of the first three columns in the settings, when the
