@@ -18,6 +18,7 @@ struct System {
   uint16_t suiteMask;
   const char* servicePack;
   int tabletPc, mediaCenter;
+  uint32_t build = 0;
 };
 
 std::string Describe(const System& s, size_t size = 600) {
@@ -26,6 +27,7 @@ std::string Describe(const System& s, size_t size = 600) {
   version.platformId = s.platform;
   version.majorVersion = s.major;
   version.minorVersion = s.minor;
+  version.buildNumber = s.build;
   version.productType = s.productType;
   version.suiteMask = s.suiteMask;
   std::snprintf(version.servicePack, sizeof version.servicePack, "%s", s.servicePack);
@@ -67,8 +69,15 @@ TEST(DescribeOs, EveryRowOfTheTable) {
       {{kNt, 6, 0, true, kWork, kHome, "Service Pack 2", 0, 0},
        "Windows Vista Home Edition, Service Pack 2"},
       {{kNt, 6, 2, true, kWork, 0, "", 0, 0}, "Windows 8 Professional"},
-      {{kNt, 6, 3, true, kWork, 0, "", 0, 0}, "Unknown Window 2000 Professional"},
-      {{kNt, 10, 0, true, kWork, 0, "", 0, 0}, "Unknown OS Professional"},
+      {{kNt, 6, 3, true, kWork, 0, "", 0, 0}, "Windows 8.1 Professional"},
+      {{kNt, 6, 3, true, kServer, 0, "", 0, 0}, "Windows 8.1 Server"},
+      {{kNt, 6, 4, true, kWork, 0, "", 0, 0}, "Unknown Window 2000 Professional"},
+      {{kNt, 10, 0, true, kWork, kHome, "", 0, 0, 19045}, "Windows 10 Home Edition"},
+      {{kNt, 10, 0, true, kWork, 0, "", 0, 0, 21999}, "Windows 10 Professional"},
+      {{kNt, 10, 0, true, kWork, 0, "", 0, 0, 22000}, "Windows 11 Professional"},
+      {{kNt, 10, 0, true, kServer, 0, "", 0, 0, 17763}, "Windows 10 Server"},
+      {{kNt, 10, 1, true, kWork, 0, "", 0, 0, 30000}, "Unknown OS Professional"},
+      {{kNt, 11, 0, true, kWork, 0, "", 0, 0}, "Unknown OS Professional"},
       {{kNt, 4, 0, true, kWork, 0, "Service Pack 6", 0, 0}, "Unknown OS Professional, Service Pack 6"},
       // The metrics count on 5.1 only.
       {{kNt, 6, 1, true, kWork, 0, "", 1, 1}, "Windows 7 Professional"},

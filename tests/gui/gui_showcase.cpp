@@ -1,7 +1,8 @@
 // Shows the program's pictures and prompts so that they can be looked at and
 // photographed; not a test. Run under Wine with a virtual desktop:
 //   gui_showcase.exe images                 the 14 toolbar bitmaps, enlarged and
-//                                           on a real toolbar, and the icons
+//                                           on two real toolbars, enabled and
+//                                           disabled, and the icons
 //   gui_showcase.exe prompt KIND            one prompt: message, confirm, input,
 //                                           field, save or navigator
 // It ends by itself after 60 seconds, or after the seconds given last:
@@ -33,7 +34,7 @@ LRESULT CALLBACK ImagesProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TOOLBAR_FIRST + n));
         HGDIOBJ old = SelectObject(memory, bitmap);
         int x = 10 + (n % 7) * (16 * kScale + 16);
-        int y = 50 + (n / 7) * (16 * kScale + 30);
+        int y = 60 + (n / 7) * (16 * kScale + 30);
         StretchBlt(dc, x, y, 16 * kScale, 16 * kScale, memory, 0, 0, 16, 16, SRCCOPY);
         char label[8];
         wsprintfA(label, "%d", IDB_TOOLBAR_FIRST + n);
@@ -79,16 +80,22 @@ void ShowImages() {
   HWND window = CreateWindowExA(0, "VeldranaImages", "Veldrana images", WS_OVERLAPPEDWINDOW,
                                 10, 10, 600, 440, nullptr, nullptr, GetModuleHandleA(nullptr),
                                 nullptr);
-  // A toolbar made the way the program makes its own: every image once.
-  TBBUTTON first = {0, 100, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
-  HWND toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 1,
-                                 1, GetModuleHandleA(nullptr), IDB_TOOLBAR_FIRST, &first, 1, 16, 16,
-                                 16, 16, sizeof(TBBUTTON));
-  for (int n = 1; n < TOOLBAR_IMAGE_COUNT; n++) {
-    TBADDBITMAP bitmap = {GetModuleHandleA(nullptr), (UINT_PTR)(IDB_TOOLBAR_FIRST + n)};
-    int image = (int)SendMessageA(toolbar, TB_ADDBITMAP, 1, (LPARAM)&bitmap);
-    TBBUTTON button = {image, 100 + n, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
-    SendMessageA(toolbar, TB_ADDBUTTONS, 1, (LPARAM)&button);
+  // Toolbars made the way the program makes its own, every image once: the
+  // first with its buttons enabled, the second below it with them disabled.
+  for (int row = 0; row < 2; row++) {
+    const BYTE state = row == 0 ? TBSTATE_ENABLED : 0;
+    const DWORD place = row == 0 ? 0 : CCS_NOPARENTALIGN | CCS_NORESIZE;
+    TBBUTTON first = {0, 100, state, BTNS_BUTTON, {}, 0, 0};
+    HWND toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | place,
+                                   1 + row, 1, GetModuleHandleA(nullptr), IDB_TOOLBAR_FIRST, &first, 1,
+                                   16, 16, 16, 16, sizeof(TBBUTTON));
+    for (int n = 1; n < TOOLBAR_IMAGE_COUNT; n++) {
+      TBADDBITMAP bitmap = {GetModuleHandleA(nullptr), (UINT_PTR)(IDB_TOOLBAR_FIRST + n)};
+      int image = (int)SendMessageA(toolbar, TB_ADDBITMAP, 1, (LPARAM)&bitmap);
+      TBBUTTON button = {image, 100 + n, state, BTNS_BUTTON, {}, 0, 0};
+      SendMessageA(toolbar, TB_ADDBUTTONS, 1, (LPARAM)&button);
+    }
+    if (row == 1) MoveWindow(toolbar, 0, 28, 580, 26, TRUE);
   }
   ShowWindow(window, SW_SHOWNORMAL);
   MSG message;

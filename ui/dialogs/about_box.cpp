@@ -213,6 +213,7 @@ void ReadOsVersion(OsVersionRecord* version, OsEditionMetrics* metrics) {
   version->platformId = info.dwPlatformId;
   version->majorVersion = info.dwMajorVersion;
   version->minorVersion = info.dwMinorVersion;
+  version->buildNumber = info.dwBuildNumber;
   static_assert(sizeof version->servicePack == sizeof info.szCSDVersion, "service-pack text");
   CopyBytes(info.szCSDVersion, version->servicePack, sizeof version->servicePack,
             sizeof info.szCSDVersion - 1);

@@ -4,6 +4,9 @@
 
 namespace {
 
+// Windows 11 reports itself as 10.0; its builds start here.
+constexpr uint32_t kFirstWindows11Build = 22000;
+
 const char* BaseName(const OsVersionRecord& version, const OsEditionMetrics& metrics) {
   switch (version.majorVersion) {
     case 5:
@@ -21,8 +24,12 @@ const char* BaseName(const OsVersionRecord& version, const OsEditionMetrics& met
         case 0: return "Windows Vista";
         case 1: return "Windows 7";
         case 2: return "Windows 8";
+        case 3: return "Windows 8.1";
         default: return "Unknown Window 2000";
       }
+    case 10:
+      if (version.minorVersion != 0) return "Unknown OS";
+      return version.buildNumber >= kFirstWindows11Build ? "Windows 11" : "Windows 10";
     default:
       return "Unknown OS";
   }

@@ -29,6 +29,7 @@ struct OsVersionRecord {
   uint32_t platformId = 0;
   uint32_t majorVersion = 0;
   uint32_t minorVersion = 0;
+  uint32_t buildNumber = 0;
   uint8_t productType = 0;
   uint16_t suiteMask = 0;
   char servicePack[128] = "";  // e.g. "Service Pack 1"; empty when none
@@ -47,7 +48,8 @@ struct OsEditionMetrics {
 //   - else the base name by version (5.0 "Windows 2000"; 5.1 "Windows XP",
 //     or its Tablet PC or Media Center Edition by the metrics; 5.2 "Windows
 //     Server 2003 Family"; 6.0 "Windows Vista"; 6.1 "Windows 7"; 6.2
-//     "Windows 8"; other 6.x "Unknown Window 2000"; anything else "Unknown
+//     "Windows 8"; 6.3 "Windows 8.1"; other 6.x "Unknown Window 2000"; 10.0
+//     "Windows 10", or "Windows 11" from build 22000; anything else "Unknown
 //     OS"),
 //   - then, from an extended record, " Home Edition" or " Professional" for a
 //     workstation (by the personal suite bit) or " Server" for a server,
