@@ -9,6 +9,7 @@
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "core/working_copy.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/text.h"
@@ -238,7 +239,14 @@ void HandleMessage(MSG* message) {
 
 int RunMessageLoop() {
   MSG message = {};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) HandleMessage(&message);
+  for (;;) {
+    // Idle: the working copy's changes go to the disk, a part at a time,
+    // for as long as nothing else waits.
+    while (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) && FlushWorkingCopyStep()) {
+    }
+    if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
+    HandleMessage(&message);
+  }
   SaveSettings();
   return static_cast<int>(message.wParam);
 }

@@ -8,13 +8,16 @@
 
 #include <cstdint>
 
+#include "core/recovery.h"
+
 // 1 while the open database has a file of the user's, currentFileName: it
 // was opened from it or saved to it.
 extern uint32_t hasUserFile;
 // 1 when the working copy holds changes not yet saved to the user's file.
 extern uint32_t databaseChanged;
 
-// databaseChanged := 1, after any change to the working copy.
+// databaseChanged := 1, after any change to the working copy; the changes
+// are to be written to the disk (FlushWorkingCopyStep).
 void MarkChanged();
 // The flags of a database just opened from, or saved to, the user's file:
 // hasUserFile := 1, databaseChanged := 0.
@@ -45,4 +48,20 @@ enum class SaveResult {
 SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy);
 
 // Closes the working copy and frees the template's labels; hasUserFile := 0.
+// The recovery record goes with it.
 void ReleaseWorkingCopy();
+
+// A working copy left by a session that ended without closing it, opened as
+// it is: 1 when the recovery record says it holds unsaved changes and it opens
+// as a database (then databaseFile holds it and *record says whose it is), 0
+// otherwise, and the record is removed. Nothing while a database is open: its
+// record is this session's own.
+int OpenLeftWorkingCopy(RecoveryRecord* record);
+// The flags of a working copy given back (OpenLeftWorkingCopy): the user's
+// file as it was, changed.
+void MarkRestored(const RecoveryRecord& record);
+
+// Writes a part of the working copy's changes to the disk, so that a power
+// cut loses nothing already shown; the program calls it while it is idle.
+// True while there is more to write.
+bool FlushWorkingCopyStep();

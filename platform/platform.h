@@ -47,6 +47,11 @@ struct Mapping {
 // process can map.
 bool MapWholeFile(FileHandle file, bool writable, Mapping* mapping);
 void Unmap(Mapping* mapping);
+// Writes the changed pages of part of a writable view to its file; the range
+// is cut to the view.
+bool FlushMappedRange(const Mapping& mapping, uint64_t offset, uint64_t length);
+// Writes what the system holds of the file to the disk.
+bool FlushFile(FileHandle file);
 
 // Compares two zero-terminated single-byte texts in the user's locale order:
 // negative, zero or positive.

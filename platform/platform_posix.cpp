@@ -160,6 +160,17 @@ void Unmap(Mapping* mapping) {
   *mapping = Mapping();
 }
 
+bool FlushMappedRange(const Mapping& mapping, uint64_t offset, uint64_t length) {
+  if (mapping.view == nullptr || offset >= mapping.size) return true;
+  if (length > mapping.size - offset) length = mapping.size - offset;
+  // msync wants a page-aligned start.
+  const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+  const uint64_t start = offset / page * page;
+  return msync(mapping.view + start, static_cast<size_t>(offset - start + length), MS_SYNC) == 0;
+}
+
+bool FlushFile(FileHandle file) { return fsync(Descriptor(file)) == 0; }
+
 int CompareText(const char* a, const char* b) {
   UCollator* collator = Collator();
   if (collator == nullptr) return std::strcmp(a, b);

@@ -130,6 +130,14 @@ int CompareText(const char* a, const char* b) {
   return CompareStringA(LOCALE_USER_DEFAULT, 0, a, -1, b, -1) - CSTR_EQUAL;
 }
 
+bool FlushMappedRange(const Mapping& mapping, uint64_t offset, uint64_t length) {
+  if (mapping.view == nullptr || offset >= mapping.size) return true;
+  if (length > mapping.size - offset) length = mapping.size - offset;
+  return FlushViewOfFile(mapping.view + offset, static_cast<SIZE_T>(length)) != 0;
+}
+
+bool FlushFile(FileHandle file) { return FlushFileBuffers(static_cast<HANDLE>(file)) != 0; }
+
 bool CollationKeyPrefix(const char*, size_t, uint8_t*, size_t, bool*) {
   // Sorting compares with CompareStringA itself, so that the order is the
   // one the user's locale gives, whatever its sort keys do.

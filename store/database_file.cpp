@@ -201,6 +201,17 @@ void DatabaseFile::Close() {
   writable = 0;
 }
 
+bool DatabaseFile::FlushStep(uint64_t* position, uint64_t length) {
+  if (view == nullptr) return true;
+  if (*position < mapping.size) {
+    platform::FlushMappedRange(mapping, *position, length);
+    *position += length;
+    if (*position < mapping.size) return false;
+  }
+  platform::FlushFile(fileHandle);
+  return true;
+}
+
 int DatabaseFile::Create() {
   if (view != nullptr || fileHandle != platform::kNoFile) Close();
   if (fieldCount > kMaxFieldCount) return 0;

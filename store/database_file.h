@@ -69,6 +69,11 @@ struct DatabaseFile {
   int OpenFile(const char* path, bool forWriting);
   int Open();  // the same for the path and writable already set
   void Close();
+  // Writes the changed pages of the mapped file to the disk, a part at a
+  // time: at most `length` bytes from *position on, and *position moves past
+  // them. True when the end of the file has been reached; the file's buffers
+  // are then written through as well.
+  bool FlushStep(uint64_t* position, uint64_t length);
   // Makes a database at `path` (replacing any file there) the way New makes
   // one: a field of each type code, one active empty record, the long name
   // (cut to 299 characters) and the template's version; leaves it open for

@@ -78,7 +78,12 @@ uint32_t TemplateNumberOf(const char* name) {
 
 void UseTemplateOfDatabase(const DatabaseFile& db) {
   char name[store::kTemplateNameSize];
-  if (db.ReadTemplateName(name, sizeof name) && PlainFileName(name)) {
+  db.ReadTemplateName(name, sizeof name);
+  UseTemplateNamed(db, name);
+}
+
+void UseTemplateNamed(const DatabaseFile& db, const char* name) {
+  if (PlainFileName(name)) {
     char path[kTagTextSize];
     LocateDataFile(name, path, sizeof path);
     if (StyleFile* file = OpenStyleFile(path)) {

@@ -42,6 +42,8 @@ void UseTemplateForFieldCount(uint32_t fieldCount);
 // database has; otherwise the one UseTemplateForFieldCount gives.
 struct DatabaseFile;
 void UseTemplateOfDatabase(const DatabaseFile& db);
+// The same for a template named elsewhere (a recovery record).
+void UseTemplateNamed(const DatabaseFile& db, const char* name);
 
 // One column of the record list: its title and width in pixels.
 struct ListColumn {

@@ -45,6 +45,29 @@ HWND MainWindowOf(DWORD process) {
   return found.window;
 }
 
+// A top-level window of a process with this class, or null.
+HWND WindowOf(DWORD process, const char* className) {
+  struct Search {
+    DWORD process;
+    const char* className;
+    HWND found;
+  } search = {process, className, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[32] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (owner != s->process || std::strcmp(name, s->className) != 0 || !IsWindowVisible(window))
+          return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 std::string Text(HWND window) {
   char text[256] = "";
   GetWindowTextA(window, text, sizeof text);
@@ -99,13 +122,13 @@ class ProgramProcessTest : public ::testing::Test {
   }
 
   // The database of three records the process tests open.
-  std::string MakeFruit(const std::string& path) {
+  std::string MakeFruit(const std::string& path, const char* longName = "Fruit") {
     testutil::Db db;
     EXPECT_TRUE(testutil::CreateDatabase(*db, path, {12}));
     EXPECT_TRUE(testutil::OpenDatabase(*db, path));
     for (const char* fruit : {"pear", "apple", "Banana"})
       testutil::SetText(*db, db->AddRecord(), 1, fruit);
-    db->SetLongName("Fruit");
+    db->SetLongName(longName);
     db->Close();
     return path;
   }
@@ -123,6 +146,14 @@ class ProgramProcessTest : public ::testing::Test {
   std::string folder;
   std::vector<PROCESS_INFORMATION> started;
 };
+
+// The program's prompt, and the texts of its lines.
+HWND PromptOf(DWORD process) { return WindowOf(process, "#32770"); }
+std::string LineOf(HWND prompt, int id) {
+  char text[700] = "";
+  GetDlgItemTextA(prompt, id, text, sizeof text);
+  return text;
+}
 
 Settings ReadSettingsFile(const std::string& path) {
   Settings read = {};
@@ -223,3 +254,118 @@ TEST_F(ProgramProcessTest, AProgramFileOfAnotherNameKeepsItsSettingsBesideItself
 }
 
 }  // namespace
+
+// ---- Work left by a session that was killed ----
+
+class RecoveryTest : public ProgramProcessTest {
+ protected:
+  // Opens the fruit database, adds a record and types "kiwi" into its first
+  // field, then kills the program.
+  void KillWithUnsavedWork() {
+    database = MakeFruit(folder + "fruit.vdr");
+    saved = testutil::ReadBytes(database);
+    PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + database + "\"", folder);
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) && Text(window) == "Fruit"; }));
+    PostMessageA(window, WM_COMMAND, 4 /* Add */, 0);
+    HWND form = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (form = WindowOf(process.dwProcessId, "VDDetail")) != nullptr; }));
+    PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(200, 61));
+    HWND prompt = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
+    SetDlgItemTextA(prompt, 1001 /* the edit */, "kiwi");
+    PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+    // The value is in the working copy as soon as it is shown.
+    ASSERT_TRUE(WaitFor([&] {
+      const std::vector<uint8_t> bytes = testutil::ReadBytes(folder + "Temp.dat");
+      return std::string(bytes.begin(), bytes.end()).find("kiwi") != std::string::npos;
+    }));
+    TerminateProcess(process.hProcess, 9);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, kTimeoutMs), WAIT_OBJECT_0);
+    ASSERT_NE(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  std::string Record() const { return folder + "Recovery.dat"; }
+  // The fruit database's texts, record by record.
+  std::vector<std::string> Fruit() {
+    testutil::Db db;
+    std::vector<std::string> texts;
+    if (!testutil::OpenDatabase(*db, database, false)) return texts;
+    for (int32_t s = 0; s < static_cast<int32_t>(db->slotCount); ++s)
+      if (db->GetRecStat(s) == 10) texts.push_back(testutil::GetText(*db, s, 1));
+    return texts;
+  }
+  std::string database;
+  std::vector<uint8_t> saved;
+};
+
+// OK gives the work back as it was: the added record and the edited value,
+// changed, and saved to the user's file by Save.
+TEST_F(RecoveryTest, OkGivesBackTheWorkOfAKilledSession) {
+  KillWithUnsavedWork();
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "", folder);
+  HWND prompt = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
+  EXPECT_EQ(LineOf(prompt, 851), "Veldrana was not closed properly.");
+  EXPECT_EQ(LineOf(prompt, 852), "Restore the unsaved changes to " + database + "?");
+  PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) && Text(window) == "Fruit"; }));
+  HWND list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+  EXPECT_EQ(testutil::ReadBytes(database), saved);
+  PostMessageA(window, WM_COMMAND, 3 /* Save */, 0);
+  ASSERT_TRUE(WaitFor([&] { return Fruit().size() == 4; }));
+  EXPECT_EQ(Fruit(), (std::vector<std::string>{"pear", "apple", "Banana", "kiwi"}));
+  Close(process, window);  // saved: no question
+  EXPECT_EQ(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Cancel discards the work, and only then the file named on the command line
+// opens; the user's file is as it was saved.
+TEST_F(RecoveryTest, CancelDiscardsItAndTheCommandLineFileOpensAfterTheQuestion) {
+  KillWithUnsavedWork();
+  const std::string other = MakeFruit(folder + "other.vdr", "Other");
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + other + "\"", folder);
+  HWND prompt = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
+  HWND window = MainWindowOf(process.dwProcessId);
+  Sleep(300);
+  EXPECT_EQ(Text(window), "Veldrana 0.93");  // nothing opened while it asks
+  PostMessageA(prompt, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return Text(window) == "Other"; }));
+  EXPECT_EQ(testutil::ReadBytes(database), saved);
+  Close(process, window);
+  EXPECT_EQ(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A damaged working copy is never offered; its record goes without a word.
+TEST_F(RecoveryTest, ADamagedWorkingCopyIsNeverOffered) {
+  KillWithUnsavedWork();
+  testutil::WriteBytes(folder + "Temp.dat", std::vector<uint8_t>(2000, 'x'));
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "", folder);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) != nullptr; }));
+  ASSERT_TRUE(WaitFor([&] { return GetFileAttributesA(Record().c_str()) == INVALID_FILE_ATTRIBUTES; }));
+  Sleep(300);
+  EXPECT_EQ(PromptOf(process.dwProcessId), nullptr);
+  EXPECT_EQ(Text(window), "Veldrana 0.93");
+  Close(process, window);
+}
+
+// An orderly end, whatever the answer to the save question, leaves no record.
+TEST_F(RecoveryTest, AnOrderlyExitLeavesNoRecord) {
+  database = MakeFruit(folder + "fruit.vdr");
+  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + database + "\"", folder);
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) && Text(window) == "Fruit"; }));
+  EXPECT_NE(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+  PostMessageA(window, WM_COMMAND, 4 /* Add */, 0);
+  ASSERT_TRUE(WaitFor([&] { return WindowOf(process.dwProcessId, "VDDetail") != nullptr; }));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  HWND prompt = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
+  PostMessageA(prompt, WM_COMMAND, 3 /* Discard */, 0);
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, kTimeoutMs), WAIT_OBJECT_0);
+  EXPECT_EQ(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Fruit().size(), 3u);
+}

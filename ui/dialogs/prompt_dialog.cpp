@@ -272,9 +272,10 @@ uintptr_t ShowMessage(HWND owner, const char* message, const char* secondLine) {
   return ShowPrompt(owner);
 }
 
-uintptr_t ShowConfirmation(HWND owner, const char* message) {
+uintptr_t ShowConfirmation(HWND owner, const char* message, const char* secondLine) {
   promptMode = kPromptConfirm;
   promptMessage = message;
+  promptText = const_cast<char*>(secondLine);  // shown only, never written in this mode
   return ShowPrompt(owner);
 }
 

@@ -131,7 +131,8 @@ void CopyPromptStatus(char* destination, size_t destinationSize);
 // Helpers that set the request for the common prompts and show it.
 // Mode 0, with a second line when one is given.
 uintptr_t ShowMessage(HWND owner, const char* message, const char* secondLine = nullptr);
-uintptr_t ShowConfirmation(HWND owner, const char* message); // mode 1
+// Mode 1, with a second line when one is given.
+uintptr_t ShowConfirmation(HWND owner, const char* message, const char* secondLine = nullptr);
 // An input prompt: mode is kPromptInput or kPromptFieldInput (+ kPromptSmallCaption);
 // buffer holds kPromptTextSize bytes.
 // maxLength: the most characters the line takes (at most kPromptTextSize - 1).

@@ -25,6 +25,7 @@ constexpr char kRejectedMessage[] = "Not a Veldrana file";
 constexpr char kWorkingCopyMessage[] = "The working copy could not be written:";
 constexpr char kDialogFailedMessage[] = "The file dialog could not be shown.";
 constexpr char kExportFailedMessage[] = "The export could not be written:";
+constexpr char kLeftWorkMessage[] = "Veldrana was not closed properly.";
 constexpr char kSaveFailedMessage[] = "The file could not be saved:";
 constexpr char kChangedMessage[] = "This Veldrana has been changed.";
 constexpr char kSaveQuestion[] = "Save Current File Now?";
@@ -39,7 +40,9 @@ OPENFILENAMEA fileDialog;
 // contents.
 void ReportSaveFailure() { ShowMessage(mainWindow, kSaveFailedMessage, currentFileName); }
 
-void ShowOpenedDatabase() {
+// An opened database in the main window, its template chosen: the file
+// commands, the first record current, the caption, the columns and rows.
+void ShowDatabase() {
   DatabaseFile& db = databaseFile;
   SetFileItemsEnabled(true);
   // The first record becomes the current one.
@@ -49,9 +52,13 @@ void ShowOpenedDatabase() {
   SetWindowTextA(mainWindow, db.textValue[0] != 0 ? db.textValue : kMainCaption);
   // The columns and labels are there from the start, also for a database
   // without records: the first record added is shown under them.
-  UseTemplateOfDatabase(db);
   LoadStyleColumns(db.fieldCount);
   RebuildRecordList();
+}
+
+void ShowOpenedDatabase() {
+  UseTemplateOfDatabase(databaseFile);
+  ShowDatabase();
   MarkSaved();
 }
 
@@ -208,6 +215,31 @@ void ExportCommand() {
   const DWORD length = GetFullPathNameA(kCsvFileName, sizeof path, path, nullptr);
   if (length == 0 || length >= sizeof path) CopyText(kCsvFileName, path, sizeof path);
   ShowMessage(mainWindow, kExportFailedMessage, path);
+}
+
+void OfferLeftWork() {
+  RecoveryRecord record;
+  if (OpenLeftWorkingCopy(&record) != 1) return;
+  char question[kFolderSize + 64] = "Restore the unsaved changes to ";
+  if (record.hasUserFile) {
+    AppendText(question, sizeof question, record.userFile);
+  } else {
+    databaseFile.ReadLongName();
+    AppendText(question, sizeof question, "the new database ");
+    AppendText(question, sizeof question, databaseFile.textValue);
+  }
+  AppendText(question, sizeof question, "?");
+  if (ShowConfirmation(mainWindow, kLeftWorkMessage, question) != kPromptOk || !DatabaseOpen()) {
+    // Discarded, as Discard at the save question would have done.
+    ReleaseWorkingCopy();
+    return;
+  }
+  if (record.hasUserFile) SetCurrentFileName(record.userFile);
+  UseTemplateNamed(databaseFile, record.templateName);
+  ShowDatabase();
+  MarkRestored(record);
+  RepaintBand();
+  UpdateStatusBar();
 }
 
 void OpenDroppedFile(const char* path) {

@@ -48,3 +48,8 @@ void OpenDroppedFile(const char* path);
 // File > Export: "Veldrana.CSV" in the current folder; a failure is told,
 // naming the file.
 void ExportCommand();
+
+// At start-up, before a file named on the command line opens: a working copy
+// that an earlier session left with unsaved changes is offered back. OK opens
+// it as it was (same file, template and labels, changed); Cancel discards it.
+void OfferLeftWork();

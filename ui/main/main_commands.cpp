@@ -100,9 +100,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       DispatchMainCommand(window, wParam);
       return 0;
     case WM_TIMER:
-      if (wParam == kOpenTimerId) {
-        KillTimer(window, kOpenTimerId);
-        OpenDatabase(currentFileName);
+      if (wParam == kOpenTimerId || wParam == kStartTimerId) {
+        KillTimer(window, wParam);
+        // The question about left work comes first; work given back is closed
+        // (with the save question) before the named file opens.
+        char named[kFolderSize];
+        CopyText(currentFileName, named, sizeof named);
+        OfferLeftWork();
+        if (wParam == kOpenTimerId && CloseDatabase() == 0) {
+          SetCurrentFileName(named);
+          OpenDatabase(currentFileName);
+        }
       }
       return 0;
     case WM_NOTIFY:

@@ -45,6 +45,7 @@ void OnCreate(HWND window, const CREATESTRUCTA* create) {
     SetTimer(window, kOpenTimerId, kOpenTimerDelayMs, nullptr);
   } else {
     SetFileItemsEnabled(false);
+    SetTimer(window, kStartTimerId, kOpenTimerDelayMs, nullptr);
   }
 }
 

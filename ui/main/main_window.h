@@ -18,8 +18,11 @@ extern uint32_t clientHeight;
 constexpr char kMainClassName[] = "VDMain";
 constexpr char kMainCaption[] = "Veldrana 0.93";
 constexpr int kToolbarId = 1;
-// Timer 1: opens the database named on the command line once the loop runs.
+// Once the message loop runs, timer 1 offers back work an earlier session
+// left and opens the database named on the command line; timer 2 does the
+// first alone, when no database was named.
 constexpr UINT_PTR kOpenTimerId = 1;
+constexpr UINT_PTR kStartTimerId = 2;
 constexpr UINT kOpenTimerDelayMs = 10;
 
 // Client layout: the band's two lines, and the list below them; the status
@@ -34,7 +37,8 @@ constexpr int kListBottomMargin = 20;
 // Makes the main window of class VDMain (registered by start-up) with this
 // menu, hidden. With a database file named (the command line's), it becomes
 // currentFileName and timer kOpenTimerId starts; without one, the
-// file-dependent commands are greyed. False when the window was not made.
+// file-dependent commands are greyed and timer kStartTimerId starts. False
+// when the window was not made.
 bool CreateMainWindow(HMENU menu, const char* fileToOpen);
 
 // The messages this module handles for the main window (creation, size,
