@@ -248,26 +248,6 @@ TEST(CsvReader, ValuesSeparatorsAndLineEnds) {
   }
 }
 
-TEST(CsvReader, Problems) {
-  struct Case {
-    std::string text;
-    uint32_t line, field;
-    CsvProblem problem;
-  } cases[] = {
-      {"a,b\n\"open,c\nd\n", 2, 1, CsvProblem::kUnclosedQuote},
-      {"a\n\"x\"y,z", 2, 1, CsvProblem::kTextAfterQuote},
-      {"x,\"multi\nline\",\"bad\" q", 1, 3, CsvProblem::kTextAfterQuote},
-      {"\"a\r\nb\"\r\"c\"\r\n\"d\"e", 4, 1, CsvProblem::kTextAfterQuote},
-  };
-  for (const Case& c : cases) {
-    CsvReader reader(c.text.data(), c.text.size(), ',');
-    ReadAll(c.text, ',', &reader);
-    EXPECT_EQ(reader.problem(), c.problem) << c.text;
-    EXPECT_EQ(reader.line(), c.line) << c.text;
-    EXPECT_EQ(reader.problemField(), c.field) << c.text;
-  }
-}
-
 TEST(TypedNumber, WholeNumbersTheFieldHolds) {
   struct Case {
     const char* text;
@@ -398,6 +378,7 @@ TEST_F(CsvImportTest, AllOrNothing) {
       {std::string("1,2,3,a,b\0c", 11), "line 1, field 5: a zero byte: not a text file"},
       {"1\n\"2\n", "line 2, field 1: a quoted value has no closing quote"},
       {"1,\"2\"3", "line 1, field 2: text after a closing quote"},
+      {"1,2,3,a,\"x\r\ny\"\r1\r\n1,2,3,a,\"d\"e", "line 4, field 5: text after a closing quote"},
       {manyGood + std::string(63, 'x') + "\n", nullptr},  // the first field's number
       {manyGood + "1,2,3,x," + std::string(64, 'y'), "line 5000, field 5: longer than 63 characters"},
   };
