@@ -21,9 +21,11 @@ bool IsSeparator(char c) {
 
 void CleanFileName(const char* text, char* name, size_t nameSize) {
   CopyText(text, name, nameSize);
-  for (char* c = name; *c != 0; ++c)
+  for (char* c = name; *c != 0; ++c) {
+    if (static_cast<unsigned char>(*c) < 32) *c = '_';
     for (const char* bad = "\\/:*?\"<>|"; *bad != 0; ++bad)
       if (*c == *bad) *c = '_';
+  }
 }
 
 void SetCurrentFileName(const char* path) { CopyText(path, currentFileName, sizeof currentFileName); }

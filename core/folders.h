@@ -18,8 +18,8 @@ extern char workingCopyPath[kFolderSize];
 extern char currentFileName[kFolderSize];
 
 // A file name made from a text (a database's long name), as a save dialog
-// suggests it: each character a file name cannot hold (\ / : * ? " < > |)
-// becomes "_".
+// suggests it: each character a file name cannot hold (\ / : * ? " < > |
+// and control characters) becomes "_".
 void CleanFileName(const char* text, char* name, size_t nameSize);
 
 // currentFileName := path, cut to fit.

@@ -6,8 +6,6 @@
 namespace {
 
 constexpr char kSideSuffix[] = ".saving";
-// Paths are at most 599 characters; the side file's name is a little longer.
-constexpr size_t kSidePathSize = 600 + sizeof kSideSuffix;
 
 }  // namespace
 
@@ -23,7 +21,7 @@ bool SideFilePath(const char* to, char* side, size_t sideSize) {
 }
 
 bool CopyFileSafely(const char* from, const char* to) {
-  char side[kSidePathSize];
+  char side[kSideFilePathSize];
   if (!SideFilePath(to, side, sizeof side)) return false;
   if (platform::CopyFileOver(from, side) && platform::ReplaceFileWith(side, to)) return true;
   platform::DeleteFileAt(side);

@@ -4,6 +4,9 @@
 
 #include <cstddef>
 
+// Room for the side file's path of any path of at most 599 characters.
+constexpr size_t kSideFilePathSize = 600 + sizeof ".saving";
+
 // The file beside `to` that a save writes first: `to` + ".saving". False when
 // the name does not fit.
 bool SideFilePath(const char* to, char* side, size_t sideSize);

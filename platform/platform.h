@@ -66,6 +66,13 @@ int CompareText(const char* a, const char* b);
 bool CollationKeyPrefix(const char* text, size_t length, uint8_t* key,
                         size_t capacity, bool* complete);
 
+// Text between UTF-8 and the system code page (natively Windows-1252),
+// appended to out. A character the code page has no place for, or bytes
+// that are not UTF-8, make AppendCodePageFromUtf8 return false, with out
+// holding what came before them.
+bool AppendCodePageFromUtf8(const char* text, size_t length, std::string* out);
+void AppendUtf8FromCodePage(const char* text, size_t length, std::string* out);
+
 bool CopyFileOver(const char* from, const char* to);
 // Moves from over to, replacing it.
 bool ReplaceFileWith(const char* from, const char* to);

@@ -203,6 +203,54 @@ bool CollationKeyPrefix(const char* text, size_t length, uint8_t* key,
   return true;
 }
 
+bool AppendCodePageFromUtf8(const char* text, size_t length, std::string* out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  const auto* end = p + length;
+  while (p < end) {
+    if (*p < 0x80) {
+      out->push_back(static_cast<char>(*p++));
+      continue;
+    }
+    // Windows-1252 holds nothing beyond U+FFFF, so two- and three-byte
+    // sequences are all it needs to read.
+    uint32_t c = 0;
+    if ((*p & 0xE0) == 0xC0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+      c = (p[0] & 0x1Fu) << 6 | (p[1] & 0x3Fu);
+      if (c < 0x80) return false;
+      p += 2;
+    } else if ((*p & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      c = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+      if (c < 0x800) return false;
+      p += 3;
+    } else {
+      return false;
+    }
+    int byte = -1;
+    if (c >= 0xA0 && c <= 0xFF) byte = static_cast<int>(c);
+    for (int i = 0; i < 32 && byte < 0; ++i)
+      if (kHighHalf[i] == c) byte = 0x80 + i;
+    if (byte < 0) return false;
+    out->push_back(static_cast<char>(byte));
+  }
+  return true;
+}
+
+void AppendUtf8FromCodePage(const char* text, size_t length, std::string* out) {
+  for (size_t i = 0; i < length; ++i) {
+    const UChar c = Widen(static_cast<unsigned char>(text[i]));
+    if (c < 0x80) {
+      out->push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out->push_back(static_cast<char>(0xC0 | c >> 6));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out->push_back(static_cast<char>(0xE0 | c >> 12));
+      out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+}
+
 bool CopyFileOver(const char* from, const char* to) {
   int in = open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;

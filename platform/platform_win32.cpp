@@ -144,6 +144,50 @@ bool CollationKeyPrefix(const char*, size_t, uint8_t*, size_t, bool*) {
   return false;
 }
 
+bool AppendCodePageFromUtf8(const char* text, size_t length, std::string* out) {
+  if (length == 0) return true;
+  static thread_local std::wstring wide;
+  const int n = static_cast<int>(length);
+  int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, n, nullptr, 0);
+  if (units <= 0) return false;
+  wide.resize(static_cast<size_t>(units));
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, n, &wide[0], units);
+  if (GetACP() == CP_UTF8) {
+    out->append(text, length);  // the system itself speaks UTF-8
+    return true;
+  }
+  // No best fit: a character the code page lacks is not quietly turned into
+  // a look-alike.
+  BOOL lacking = FALSE;
+  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr, 0,
+                                        nullptr, &lacking);
+  if (bytes <= 0 || lacking) return false;
+  const size_t at = out->size();
+  out->resize(at + static_cast<size_t>(bytes));
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, &(*out)[at], bytes, nullptr,
+                      nullptr);
+  return true;
+}
+
+void AppendUtf8FromCodePage(const char* text, size_t length, std::string* out) {
+  if (length == 0) return;
+  if (GetACP() == CP_UTF8) {
+    out->append(text, length);
+    return;
+  }
+  static thread_local std::wstring wide;
+  const int n = static_cast<int>(length);
+  const int units = MultiByteToWideChar(CP_ACP, 0, text, n, nullptr, 0);
+  if (units <= 0) return;
+  wide.resize(static_cast<size_t>(units));
+  MultiByteToWideChar(CP_ACP, 0, text, n, &wide[0], units);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return;
+  const size_t at = out->size();
+  out->resize(at + static_cast<size_t>(bytes));
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &(*out)[at], bytes, nullptr, nullptr);
+}
+
 bool CopyFileOver(const char* from, const char* to) {
   if (!WriteAllowed()) return false;
   return CopyFileA(from, to, FALSE) != 0;

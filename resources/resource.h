@@ -21,6 +21,8 @@
 #define IDM_ABOUT 40028
 #define IDM_OPTIONS 40030
 #define IDM_EXIT 40031
+#define IDM_IMPORT 40032
+#define IDM_EXPORT_AS 40033
 #define IDM_EDIT 2019  // right-click menu only
 
 // Toolbar and keyboard command ids (small numbers, sent as WM_COMMAND).

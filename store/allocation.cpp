@@ -6,6 +6,20 @@
 
 using namespace store;
 
+namespace {
+
+// The resize rule for `used` slots in use of `slots`: grow when fewer than
+// 10 are free or more than 90 % are in use; shrink below 70 % when there
+// are more than 50.
+bool NeedsGrowth(uint64_t used, uint64_t slots) {
+  return slots - used < 10 || used * 100 / slots > 90;
+}
+bool MayShrink(uint64_t used, uint64_t slots) { return used * 100 / slots < 70 && slots > 50; }
+// A growth adds a sixteenth of the slots in use, at least 10.
+uint32_t GrowthStep(uint32_t used) { return used / 16 < 10 ? 10 : used / 16; }
+
+}  // namespace
+
 int32_t DatabaseFile::AllocateSlot() {
   if (view == nullptr || !writable) return -1;
   resizeFailed = false;
@@ -84,9 +98,7 @@ int DatabaseFile::OpenStream() {
 // the file stays a valid database of the old size. A file that cannot be
 // opened for plain writes is left as it is, like the resize never happened.
 bool DatabaseFile::Grow() {
-  const uint32_t used = CountInUse();
-  uint32_t k = used / 16;
-  if (k < 10) k = 10;
+  const uint32_t k = GrowthStep(CountInUse());
   if (uint64_t{slotCount} + k > 0x7FFFFFFFu) return false;
   Close();
   writable = 1;
@@ -127,13 +139,18 @@ void DatabaseFile::Shrink() {
 int DatabaseFile::ResizeIfNeeded() {
   if (view == nullptr || activeCount == 0) return view != nullptr;
   const uint32_t used = CountInUse();
-  const uint32_t free = slotCount - used;
-  const uint64_t percent = uint64_t{used} * 100 / slotCount;
   bool resized = false;
-  if (percent > 90 || free < 10) {
+  if (NeedsGrowth(used, slotCount)) {
+    const uint32_t k = GrowthStep(used);
+    if (uint64_t{slotCount} + k <= reservedSlots) {
+      // The zeros are there already: only the header's count grows.
+      slotCount += k;
+      std::memcpy(view + kSlotCountOffset, &slotCount, 4);
+      return 1;
+    }
     resized = true;
     if (!Grow()) resizeFailed = true;
-  } else if (percent < 70 && slotCount > 50 && Compact() != 0) {
+  } else if (MayShrink(used, slotCount) && Compact() != 0) {
     resized = true;
     Shrink();
   }
@@ -142,6 +159,37 @@ int DatabaseFile::ResizeIfNeeded() {
     Open();
   }
   return view != nullptr;
+}
+
+int DatabaseFile::ReserveForAdds(uint32_t count) {
+  if (view == nullptr || !writable) return 0;
+  // The growth count adds need, by the rule above; shrinking is left to
+  // the adds themselves.
+  uint64_t used = CountInUse(), slots = slotCount;
+  for (uint32_t i = 0; i < count; ++i, ++used)
+    if (NeedsGrowth(used, slots)) slots += GrowthStep(static_cast<uint32_t>(used));
+  if (slots > 0x7FFFFFFFu) return 0;
+  if (slots <= uint64_t{reservedSlots} || slots == slotCount) return 1;
+  Close();
+  writable = 1;
+  if (!OpenStream()) {
+    writable = 1;
+    Open();
+    return 0;
+  }
+  // Appended where Grow appends, after whatever the file holds past its
+  // last slot; zeros written, not a hole left, so that a full disk shows
+  // here and not later as a failed write through the mapping.
+  uint64_t end = 0;
+  const bool ok = platform::SeekToEnd(fileHandle, &end) &&
+                  AppendEmptySlots(static_cast<uint32_t>(slots) - slotCount);
+  if (!ok && end > 0) platform::Truncate(fileHandle, end);
+  platform::CloseFile(fileHandle);
+  fileHandle = platform::kNoFile;
+  writable = 1;
+  if (!Open()) return 0;
+  if (ok) reservedSlots = static_cast<uint32_t>(slots);
+  return ok ? 1 : 0;
 }
 
 // Moves the in-use records toward slot 0, keeping their order, one slot at a

@@ -193,7 +193,12 @@ int DatabaseFile::Open() {
 }
 
 void DatabaseFile::Close() {
+  // Room reserved for adds that did not come is given back.
+  const bool trim = reservedSlots > slotCount && mapping.view != nullptr && writable;
+  const uint64_t trimmedSize = trim ? mapping.size - uint64_t{reservedSlots - slotCount} * recordSize : 0;
   if (mapping.view != nullptr || mapping.handle != nullptr) platform::Unmap(&mapping);
+  if (trim) platform::Truncate(fileHandle, trimmedSize);
+  reservedSlots = 0;
   if (fileHandle != platform::kNoFile) platform::CloseFile(fileHandle);
   view = nullptr;
   mappingHandle = nullptr;

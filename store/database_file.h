@@ -132,6 +132,12 @@ struct DatabaseFile {
   // Allocation, resizing and compaction.
   int32_t AllocateSlot();
   int32_t AddRecord();
+  // Makes room at once for count AddRecord calls in a row, which then take
+  // the same slots and leave the same file as without it, only without
+  // growing the file one step at a time. The room they did not use is cut
+  // off again when the database is closed. 0 when the file could not grow;
+  // it is then as it was.
+  int ReserveForAdds(uint32_t count);
   // A copy of the active record in sourceSlot in a newly allocated slot; the
   // new slot, or -1.
   int32_t DuplicateRecord(int32_t sourceSlot);
@@ -165,6 +171,9 @@ struct DatabaseFile {
   uint32_t liveInUse;
   uint32_t reuseScanStart;
   bool resizeFailed;
+  // Slots the file holds beyond slotCount, zeros made by ReserveForAdds for
+  // the growth to come: up to here slotCount grows without a new mapping.
+  uint32_t reservedSlots;
   // Some field of the directory lies over the RecStat words, so writing it
   // can change statuses behind the counts' back.
   bool fieldsOverStatus;

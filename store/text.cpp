@@ -68,18 +68,23 @@ void NumberToSignedText(uint32_t value, char* destination, size_t destinationSiz
   CopyText(text, destination, destinationSize);
 }
 
-bool ParseWholeNumber(const char* text, uint32_t maximum, uint32_t* value) {
+bool ParseWholeNumber(const char* text, size_t length, uint32_t maximum, uint32_t* value) {
   auto blank = [](char c) { return c == ' ' || c == '\t'; };
   const char* p = text;
-  while (blank(*p)) ++p;
-  if (*p < '0' || *p > '9') return false;
+  const char* end = text + length;
+  while (p < end && blank(*p)) ++p;
+  while (end > p && blank(end[-1])) --end;
+  if (p == end) return false;
   uint64_t number = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
+  for (; p < end; ++p) {
+    if (*p < '0' || *p > '9') return false;
     number = number * 10 + static_cast<uint64_t>(*p - '0');
     if (number > maximum) return false;
   }
-  while (blank(*p)) ++p;
-  if (*p != 0) return false;
   *value = static_cast<uint32_t>(number);
   return true;
+}
+
+bool ParseWholeNumber(const char* text, uint32_t maximum, uint32_t* value) {
+  return ParseWholeNumber(text, TextLength(text), maximum, value);
 }

@@ -26,6 +26,8 @@ uint32_t TextToNumber(const char* text);
 // untouched, for anything else: an empty text, a sign, other characters, or a
 // number above maximum. What files hold goes through TextToNumber instead.
 bool ParseWholeNumber(const char* text, uint32_t maximum, uint32_t* value);
+// The same for the first `length` bytes of a text that need not end there.
+bool ParseWholeNumber(const char* text, size_t length, uint32_t maximum, uint32_t* value);
 // Decimal text of the value read as signed; the buffer holds at least 12 bytes.
 void NumberToSignedText(uint32_t value, char* destination, size_t destinationSize);
 // Decimal text of the value read as unsigned; at least 11 bytes.

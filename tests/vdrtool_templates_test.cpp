@@ -1,8 +1,10 @@
-// vdrtool's template commands run as real processes: new, labels and export,
-// with the data files the build puts beside the tool.
+// vdrtool's template commands run as real processes: new, labels, both
+// exports, import and sql, with the data files the build puts beside the tool.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -153,6 +155,79 @@ TEST_F(VdrtoolTemplates, Export) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("Cannot write"), std::string::npos);
   EXPECT_EQ(Run({"export", Path("none.vdr")}).exitCode, 1);
+}
+
+TEST_F(VdrtoolTemplates, ImportAndExportForSpreadsheets) {
+  // A record, so that Open gives the spare template's labels.
+  Ok({"create", Path("t.vdr"), "12", "2", "0"});
+  Write("in.csv", "Field 1; field 2 ;FIELD 3\r\nZ\xC3\xBCrich;42;7\r\n\"a;b\";;\r\n");
+  EXPECT_EQ(Ok({"import", Path("t.vdr"), Path("in.csv")}), "2\n");
+  EXPECT_EQ(Ok({"list", Path("t.vdr")}), "0\t1\t10\t\t0\t0\n1\t2\t10\tZ\xFCrich\t42\t7\n2\t3\t10\ta;b\t0\t0\n");
+  const auto before = ReadBytes(Path("t.vdr"));
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* err;
+  } refused[] = {
+      {{"import", Path("t.vdr"), Path("in.csv"), "--no-header"}, 1,
+       "Not imported: line 1, field 2: not a whole number 0 - 4294967295\n"},
+      {{"import", Path("t.vdr"), Path("none.csv")}, 1, nullptr},
+      {{"import", Path("none.vdr"), Path("in.csv")}, 1, "Not a Veldrana file\n"},
+      {{"import", Path("t.vdr"), Path("in.csv"), "--headers"}, 2, nullptr},
+  };
+  for (const auto& c : refused) {
+    Result r = Run(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back();
+    if (c.err != nullptr) {
+      EXPECT_EQ(r.err, c.err);
+    }
+  }
+  EXPECT_EQ(ReadBytes(Path("t.vdr")), before);
+  EXPECT_FALSE(platform::FileExists(Path("t.vdr.vdrtool-tmp").c_str()));
+  Write("no-names.csv", "x,1\n");
+  EXPECT_EQ(Ok({"import", Path("t.vdr"), Path("no-names.csv"), "--header"}), "0\n");
+
+  EXPECT_EQ(Ok({"export", Path("t.vdr"), Path("sheet.csv"), "--spreadsheet"}), "");
+  EXPECT_EQ(FileText(Path("sheet.csv")),
+            "\xEF\xBB\xBF" "Field 1,Field 2,Field 3\r\n,0,0\r\nZ\xC3\xBCrich,42,7\r\na;b,0,0\r\n");
+}
+
+// The SQL script loaded into the sqlite3 shell holds the same table.
+TEST_F(VdrtoolTemplates, SqlLoadsIntoTheSqliteShell) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the sqlite3 shell is a program of the host; the native tree runs this";
+#else
+  if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 shell";
+  Ok({"create", Path("books.vdr"), "12", "2", "0", "11"});
+  const std::vector<std::vector<std::string>> rows = {
+      {"O'Brien \"Q\"", "4294967295", "255", "Caf\xE9"}, {"gone", "1", "1", "x"}, {"two\nlines", "0", "0", ""}};
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (r > 0) Ok({"add", Path("books.vdr")});
+    for (size_t f = 0; f < 4; ++f)
+      Ok({"set", Path("books.vdr"), std::to_string(r + 1), std::to_string(f + 1), rows[r][f]});
+  }
+  Ok({"delete", Path("books.vdr"), "2"});
+  Write("books.sql", Ok({"sql", Path("books.vdr")}));
+  Write("other.sql", Ok({"sql", Path("books.vdr"), "My \"table\""}));
+  const std::string db = Path("books.sqlite");
+  ASSERT_EQ(std::system(("sqlite3 '" + db + "' < '" + Path("books.sql") + "' && sqlite3 '" + db +
+                         "' < '" + Path("other.sql") + "'").c_str()),
+            0);
+  auto query = [&](const std::string& sql) {
+    std::string out;
+    FILE* pipe = popen(("sqlite3 -separator '|' '" + db + "' '" + sql + "'").c_str(), "r");
+    char buffer[256];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    if (pipe != nullptr) pclose(pipe);
+    return out;
+  };
+  EXPECT_EQ(query("SELECT name, type FROM pragma_table_info(\"books\")"),
+            "Field 1|TEXT\nField 2|BIGINT\nField 3|BIGINT\nField 4|TEXT\n");
+  const std::string held = "O'Brien \"Q\"|4294967295|255|Caf\xC3\xA9\ntwo\nlines|0|0|\n";
+  EXPECT_EQ(query("SELECT * FROM books ORDER BY rowid"), held);
+  EXPECT_EQ(query("SELECT * FROM \"My \"\"table\"\"\" ORDER BY rowid"), held);
+  EXPECT_EQ(query("SELECT typeof(\"Field 2\") FROM books LIMIT 1"), "integer\n");
+#endif
 }
 
 }  // namespace

@@ -313,7 +313,10 @@ const Command kCommands[] = {
     // --- template commands (vdrtool_templates.cpp): one line each below ---
     {"new", 2, 3, CommandNew, "FILE TEMPLATE [NAME]"},
     {"labels", 1, 1, CommandLabels, "FILE"},
-    {"export", 1, 2, CommandExport, "FILE [OUT]"},
+    {"export", 1, 3, CommandExport, "FILE [OUT] [--spreadsheet]"},
+    // --- import and SQL (vdrtool_transfer.cpp) ---
+    {"import", 2, 3, CommandImport, "FILE CSV [--header | --no-header]"},
+    {"sql", 1, 2, CommandSql, "FILE [TABLE]"},
 };
 
 void PrintCommandUsage(FILE* to, const Command& command) {

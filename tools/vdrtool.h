@@ -100,5 +100,12 @@ class OutputBuffer {
 int CommandNew(int argc, char** argv);
 int CommandLabels(int argc, char** argv);
 int CommandExport(int argc, char** argv);
+// The labels Open gives the database open in databaseFile (none without
+// active records), loaded from the template beside vdrtool. False, having
+// said so, when the template cannot be read.
+bool LoadLabelsAsOpenDoes();
+// --- import and SQL (vdrtool_transfer.cpp) ---
+int CommandImport(int argc, char** argv);
+int CommandSql(int argc, char** argv);
 
 }  // namespace vdrtool

@@ -1,8 +1,9 @@
 // vdrtool's template commands: a database made from a template as New makes
-// it, the column headings Open gives a database, and the CSV export. Data
-// files are looked for beside vdrtool, the way the program looks for them
-// beside itself.
+// it, the column headings Open gives a database, and the two CSV exports,
+// the second with those headings. Data files are looked for beside vdrtool,
+// the way the program looks for them beside itself.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "store/database_file.h"
 #include "store/text.h"
 #include "core/csv_export.h"
+#include "core/spreadsheet_export.h"
 #include "core/templates/style_file.h"
 #include "core/templates/template_labels.h"
 #include "core/templates/template_database.h"
@@ -58,14 +60,31 @@ int CommandNew(int argc, char** argv) {
   return edit.Commit();
 }
 
+namespace {
+
+// The columns Open gives the open database, with its labels loaded.
+bool ReadColumnsAsOpenDoes(std::vector<ListColumn>* columns) {
+  columns->clear();
+  FreeColumnLabels();
+  UseToolFolder();
+  UseTemplateOfDatabase(databaseFile);
+  if (ReadListColumns(databaseFile.fieldCount, columns)) return true;
+  Fail(std::string("Cannot read the template ") + templateFileName);
+  return false;
+}
+
+}  // namespace
+
+bool LoadLabelsAsOpenDoes() {
+  std::vector<ListColumn> columns;
+  return ReadColumnsAsOpenDoes(&columns);
+}
+
 // labels FILE
 int CommandLabels(int, char** argv) {
   if (!OpenForReading(argv[0])) return kExitFailed;
-  UseToolFolder();
-  UseTemplateOfDatabase(databaseFile);
   std::vector<ListColumn> columns;
-  if (!ReadListColumns(databaseFile.fieldCount, &columns))
-    return Fail(std::string("Cannot read the template ") + templateFileName);
+  if (!ReadColumnsAsOpenDoes(&columns)) return kExitFailed;
   FreeColumnLabels();
   OutputBuffer out;
   for (const ListColumn& column : columns) {
@@ -75,11 +94,22 @@ int CommandLabels(int, char** argv) {
   return out.Flush() ? kExitOk : Fail("Cannot write the output");
 }
 
-// export FILE [OUT]
+// export FILE [OUT] [--spreadsheet]
 int CommandExport(int argc, char** argv) {
+  bool spreadsheet = false;
+  const char* out = kCsvFileName;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--spreadsheet") == 0) spreadsheet = true;
+    else if (i == 1) out = argv[i];
+    else return UsageError("one OUT at most");
+  }
   if (!OpenForReading(argv[0])) return kExitFailed;
-  const char* out = argc > 1 ? argv[1] : kCsvFileName;
-  if (!WriteCsvFile(databaseFile, out)) return Fail(std::string("Cannot write ") + out);
+  if (!spreadsheet) {
+    if (!WriteCsvFile(databaseFile, out)) return Fail(std::string("Cannot write ") + out);
+    return kExitOk;
+  }
+  if (!LoadLabelsAsOpenDoes()) return kExitFailed;
+  if (!WriteSpreadsheetCsv(databaseFile, out)) return Fail(std::string("Cannot write ") + out);
   return kExitOk;
 }
 

@@ -1,11 +1,13 @@
 // Open, save and close under Wine: the open and save dialogs answered from a
 // hook, the save question with each of its answers, rejected and missing
-// files, saves that fail, and the end of a Windows session.
+// files, saves that fail, and the end of a Windows session; Import and
+// Export As through their dialogs.
 #include "store/text.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "ui/main/file_menu.h"
 #include "tests/gui/program_test_util.h"
 #include "ui/main/main_window.h"
+#include "ui/main/status_bar.h"
 
 using namespace programtest;
 using Strings = std::vector<std::string>;
@@ -333,6 +336,116 @@ TEST_F(FileCommandsTest, ExitAndTheCloseBoxAskFirstAndMayBeCancelled) {
   EXPECT_EQ(FileBytes(user), original);
   EXPECT_EQ(RunMessageLoop(), 0);
   EXPECT_EQ(FileBytes(Path("dVeldrana.dat")).size(), 1008u);
+}
+
+// The rows of a CSV file added through the open dialog: the header
+// question and its answers, a problem told with its place, the list and the
+// status bar brought up to date once.
+TEST_F(FileCommandsTest, ImportAddsAFilesRowsThroughTheOpenDialog) {
+  OpenUserFile();
+  const struct {
+    std::string text;
+    std::vector<PromptAnswer> answers;
+    Strings told;  // what each prompt's message line said
+    Strings rows;  // the first column afterwards
+  } steps[] = {
+      {"Name;Count\r\nthree;3\r\nZ\xC3\xBCrich;4\r\n", {IDOK}, {"First line: Name, Count"},
+       {"one", "two", "three", "Z\xFCrich"}},
+      {"Name;Count\nfive;5", {IDC_PROMPT_THIRD, IDOK}, {"First line: Name, Count", "Not imported: line 1, field 2"},
+       {"one", "two", "three", "Z\xFCrich"}},
+      {" field 1 ,FIELD 2\nsix,6", {}, {}, {"one", "two", "three", "Z\xFCrich", "six"}},
+      {"seven,7", {IDCANCEL}, {"First line: seven, 7"}, {"one", "two", "three", "Z\xFCrich", "six"}},
+      {"eight,8", {IDC_PROMPT_THIRD}, {"First line: eight, 8"},
+       {"one", "two", "three", "Z\xFCrich", "six", "eight"}},
+  };
+  const std::string csv = Path("more.csv");
+  for (const auto& step : steps) {
+    testutil::WriteBytes(csv, std::vector<uint8_t>(step.text.begin(), step.text.end()));
+    PromptAnswers prompts(step.answers);
+    FileDialogAnswer dialog("Open", csv);
+    Command(IDM_IMPORT);
+    ASSERT_EQ(dialog.shown(), 1);
+    EXPECT_EQ(dialog.fileTypes, (Strings{"CSV and Text Files", "All Files"}));
+    Strings told;
+    for (const PromptSeen& seen : prompts.seen) told.push_back(seen.line2);
+    EXPECT_EQ(told, step.told) << step.text;
+    if (!prompts.seen.empty()) {
+      EXPECT_EQ(prompts.seen[0].line3, "Are these the column names?");
+      EXPECT_TRUE(prompts.seen[0].thirdShown && prompts.seen[0].cancelShown);
+    }
+    if (step.told.size() == 2) {
+      EXPECT_EQ(prompts.seen[1].line3, "not a whole number 0 - 4294967295");
+    }
+    EXPECT_EQ(prompts.unexpected, 0);
+    EXPECT_EQ(ColumnTexts(3), step.rows) << step.text;
+    EXPECT_EQ(StatusText(), std::to_string(step.rows.size()) + " Records in DB");
+  }
+  EXPECT_EQ(ColumnTexts(4), (Strings{"1", "2", "3", "4", "6", "8"}));
+  EXPECT_EQ(databaseChanged, 1u);
+}
+
+// A long import says how far it is in the status bar; the bar's own window
+// procedure hears every text it is given.
+WNDPROC statusBarProcedure;
+Strings statusTexts;
+LRESULT CALLBACK RecordStatusText(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == SB_SETTEXTA) statusTexts.push_back(reinterpret_cast<const char*>(lParam));
+  return CallWindowProcA(statusBarProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(FileCommandsTest, ALongImportShowsHowFarItIs) {
+  OpenUserFile();
+  std::string text;
+  for (int i = 0; i < 50000; ++i) text += "row " + std::to_string(i) + "," + std::to_string(i) + "\r\n";
+  const std::string csv = Path("long.csv");
+  testutil::WriteBytes(csv, std::vector<uint8_t>(text.begin(), text.end()));
+  statusTexts.clear();
+  statusBarProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(statusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordStatusText)));
+  {
+    PromptAnswers prompts({IDC_PROMPT_THIRD});
+    FileDialogAnswer dialog("Open", csv);
+    Command(IDM_IMPORT);
+  }
+  SetWindowLongPtrA(statusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(statusBarProcedure));
+  auto seen = [](const std::string& prefix) {
+    return std::count_if(statusTexts.begin(), statusTexts.end(),
+                         [&](const std::string& t) { return t.rfind(prefix, 0) == 0; });
+  };
+  EXPECT_GE(seen("Checking the file: "), 5);
+  EXPECT_GE(seen("Importing: "), 5);
+  ASSERT_FALSE(statusTexts.empty());
+  EXPECT_EQ(statusTexts.back(), "50002 Records in DB");
+  EXPECT_EQ(RowCount(), 50002);
+  EXPECT_EQ(Cell(50001, 3), "row 49999");
+}
+
+TEST_F(FileCommandsTest, ExportAsWritesForSpreadsheetsThroughTheSaveDialog) {
+  OpenUserFile();
+  const std::string sheet = Path("sheet.csv");
+  {
+    FileDialogAnswer dialog("Save As", sheet);
+    Command(IDM_EXPORT_AS);
+    ASSERT_EQ(dialog.shown(), 1);
+    EXPECT_EQ(dialog.startName, "Numbers.csv");
+    EXPECT_EQ(dialog.fileTypes, (Strings{"CSV Files", "All Files"}));
+  }
+  const std::vector<uint8_t> bytes = FileBytes(sheet);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "\xEF\xBB\xBF" "Field 1,Field 2\r\none,1\r\ntwo,2\r\n");
+  EXPECT_EQ(databaseChanged, 0u);
+
+  // A file that cannot be written is told, and none is left behind.
+  const std::string other = Path("other.csv");
+  PromptAnswers prompts({IDOK});
+  FileDialogAnswer dialog("Save As", other);
+  platform::FailWritesAfter(0);
+  Command(IDM_EXPORT_AS);
+  platform::FailWritesAfter(-1);
+  ASSERT_EQ(prompts.seen.size(), 1u);
+  EXPECT_EQ(prompts.seen[0].line2, "The file could not be written:");
+  EXPECT_EQ(prompts.seen[0].line3, other);
+  EXPECT_FALSE(FileExists(other));
+  EXPECT_FALSE(FileExists(other + ".saving"));
 }
 
 }  // namespace

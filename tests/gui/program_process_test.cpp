@@ -358,7 +358,7 @@ TEST_F(RecoveryTest, AnOrderlyExitLeavesNoRecord) {
   PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + database + "\"", folder);
   HWND window = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) && Text(window) == "Fruit"; }));
-  EXPECT_NE(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(Record().c_str()) != INVALID_FILE_ATTRIBUTES; }));
   PostMessageA(window, WM_COMMAND, 4 /* Add */, 0);
   ASSERT_TRUE(WaitFor([&] { return WindowOf(process.dwProcessId, "VDDetail") != nullptr; }));
   PostMessageA(window, WM_CLOSE, 0, 0);

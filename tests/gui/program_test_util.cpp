@@ -336,7 +336,8 @@ bool MenuItemEnabled(int command) {
 bool FileItemsEnabled() {
   const int buttons[] = {CMD_SAVE, CMD_ADD, CMD_COPY, CMD_DELETE, CMD_GOTO, CMD_SEARCH};
   const int items[] = {IDM_CLOSE, IDM_SAVE,     IDM_EXPORT, IDM_DELETE, IDM_ADD,
-                       IDM_COPY,  IDM_GOTO,     IDM_NEXT,   IDM_PREVIOUS, IDM_NAME};
+                       IDM_COPY,  IDM_GOTO,     IDM_NEXT,   IDM_PREVIOUS, IDM_NAME,
+                       IDM_IMPORT, IDM_EXPORT_AS};
   int enabled = 0, total = 0;
   for (int id : buttons) enabled += ButtonEnabled(id), ++total;
   for (int id : items) enabled += MenuItemEnabled(id), ++total;

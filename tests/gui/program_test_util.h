@@ -137,7 +137,8 @@ std::string StatusText();
 std::string Caption();
 bool ButtonEnabled(int command);
 bool MenuItemEnabled(int command);
-// The file-dependent commands: toolbar 3, 4, 5, 6, 9, 10, menu 40003 to 40016.
+// The file-dependent commands: toolbar 3, 4, 5, 6, 9, 10, menu 40003 to 40016,
+// 40032 and 40033.
 // true when every one of them is enabled, false when every one is greyed;
 // a test failure when they disagree.
 bool FileItemsEnabled();

@@ -155,6 +155,15 @@ const ModeCase kModeCases[] = {
      "Save Current File Now?", nullptr, Answer::kEscape,
      {nullptr, "This Veldrana has been changed.", "Save Current File Now?", nullptr},
      {"Discard", "Save", "Cancel"}, false, 20, 2, nullptr},
+    {"question, Yes", kPromptQuestion, nullptr, "First line: Name, Town", "Are these the column names?",
+     nullptr, Answer::kOk, {nullptr, "First line: Name, Town", "Are these the column names?", nullptr},
+     {"No", "Yes", "Cancel"}, false, 20, 1, nullptr},
+    {"question, No", kPromptQuestion, nullptr, "First line: Name, Town", "Are these the column names?",
+     nullptr, Answer::kThird, {nullptr, "First line: Name, Town", "Are these the column names?", nullptr},
+     {"No", "Yes", "Cancel"}, false, 20, 3, nullptr},
+    {"question, Escape", kPromptQuestion, nullptr, "First line: Name, Town", "Are these the column names?",
+     nullptr, Answer::kEscape, {nullptr, "First line: Name, Town", "Are these the column names?", nullptr},
+     {"No", "Yes", "Cancel"}, false, 20, 2, nullptr},
     {"unknown mode 2 acts as a message", 2, nullptr, "Hello", nullptr, nullptr, Answer::kOk,
      {nullptr, "Hello", nullptr, nullptr}, {nullptr, "OK", nullptr}, false, 20, 1, nullptr},
 };
@@ -253,6 +262,15 @@ TEST_F(PromptTest, ShownTextsFitTheirLinesAndButtons) {
       {kPromptInput, "Database Name", nullptr, nullptr},
       {kPromptInput, "Search for...", nullptr, nullptr},
       {kPromptInput, "Goto", nullptr, nullptr},
+      // Import and Export As, at their longest.
+      {kPromptQuestion, nullptr, "First line: Country, Official name, C...", "Are these the column names?"},
+      {kPromptMessage, nullptr, "Not imported: line 4294967295, field 4096", "not a whole number 0 - 4294967295"},
+      {kPromptMessage, nullptr, "Not imported: line 12, field 3", "a quoted value has no closing quote"},
+      {kPromptMessage, nullptr, "Not imported: line 12, field 4097", "the database has only 4096 fields"},
+      {kPromptMessage, nullptr, "Not imported: line 12, field 3", "a character Veldrana cannot store"},
+      {kPromptMessage, nullptr, "Not imported: line 12, field 3", "a zero byte: not a text file"},
+      {kPromptMessage, nullptr, "Not imported: line 12, field 3", "longer than 4999 characters"},
+      {kPromptMessage, nullptr, "Not imported: there is no room", "for the records in the database."},
   };
   for (uint32_t code = 0; code < kFieldTypeCount; code++)
     shown.push_back({kPromptFieldInput + kPromptSmallCaption, FieldTypeName(code), nullptr, nullptr});
@@ -322,6 +340,8 @@ TEST_F(PromptTest, HelpersSetTheRequestTheirModeNeeds) {
                                  "Save Current File Now?");
        },
        "This Veldrana has been changed.", "Save Current File Now?", 3},
+      {"ShowQuestion", [&] { return ShowQuestion(owner, "First line: a, b", "Are these the column names?"); },
+       "First line: a, b", "Are these the column names?", 3},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -36,7 +36,8 @@ TEST(Resources, MenuHasEveryItemAndId) {
   const MenuPopup expected[] = {
       {"File",
        {{"New", 40001}, {"Open", 40002}, {"Close", 40003}, {nullptr, 0}, {"Save", 40004},
-        {"Export", 40005}, {nullptr, 0}, {"Options...", 40030}, {nullptr, 0}, {"Exit", 40031}}},
+        {"Export", 40005}, {"Import...", 40032}, {"Export As...", 40033}, {nullptr, 0},
+        {"Options...", 40030}, {nullptr, 0}, {"Exit", 40031}}},
       {"Edit", {{"Add", 40010}, {"Copy", 40011}, {"Delete", 40009}, {"Name", 40016}}},
       {"View", {{"Goto", 40012}, {"Next", 40013}, {"Previous", 40014}}},
       {"Help", {{"Help", 40027}, {"About", 40028}}},

@@ -92,6 +92,11 @@ void SetupButtons(HWND dialog, uint32_t mode) {
       ok = "Save";
       cancel = "Cancel";
       break;
+    case kPromptQuestion:
+      third = "No";
+      ok = "Yes";
+      cancel = "Cancel";
+      break;
     case kPromptNavigator:
       third = "Previous";
       ok = "Next";
@@ -289,6 +294,13 @@ uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer
 
 uintptr_t ShowSaveQuestion(HWND owner, const char* message, const char* secondLine) {
   promptMode = kPromptSave;
+  promptMessage = message;
+  promptText = const_cast<char*>(secondLine);  // shown only, never written in this mode
+  return ShowPrompt(owner);
+}
+
+uintptr_t ShowQuestion(HWND owner, const char* message, const char* secondLine) {
+  promptMode = kPromptQuestion;
   promptMessage = message;
   promptText = const_cast<char*>(secondLine);  // shown only, never written in this mode
   return ShowPrompt(owner);

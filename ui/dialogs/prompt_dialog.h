@@ -42,6 +42,7 @@
 //   1     caption   message   second line  -      -, "OK", "Cancel"
 //   4, 7  caption   message   -            text   -, "OK", "Cancel"
 //   5     caption   message   second line  -      "Discard", "Save", "Cancel"
+//   6     caption   message   second line  -      "No", "Yes", "Cancel"
 //   8     status    -         message      -      "Previous", "Next", "Close"
 //
 // A line shows only when its text is given; lines without text are hidden, so
@@ -63,6 +64,7 @@ constexpr uint32_t kPromptMessage = 0;       // OK gives 1
 constexpr uint32_t kPromptConfirm = 1;       // OK 1, Cancel 2
 constexpr uint32_t kPromptFieldInput = 4;    // input; the record form uses it + 10
 constexpr uint32_t kPromptSave = 5;          // Save 1, Cancel 2, Discard 3
+constexpr uint32_t kPromptQuestion = 6;      // Yes 1, Cancel 2, No 3
 constexpr uint32_t kPromptInput = 7;         // input: OK 1, Cancel 2
 constexpr uint32_t kPromptNavigator = 8;     // the search navigator
 constexpr uint32_t kPromptSmallCaption = 10; // added to a mode
@@ -71,6 +73,7 @@ constexpr uint32_t kPromptSmallCaption = 10; // added to a mode
 constexpr uintptr_t kPromptOk = 1;       // OK, Save, yes
 constexpr uintptr_t kPromptCancel = 2;   // Cancel, Escape, and a prompt that could not be shown
 constexpr uintptr_t kPromptDontSave = 3; // the save question's third answer
+constexpr uintptr_t kPromptNo = 3;       // the question's third answer
 
 // The size of an input buffer: the typed text comes back as at most
 // kPromptTextSize - 1 characters and a terminating zero.
@@ -140,6 +143,8 @@ uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer
                     size_t maxLength = kPromptTextSize - 1);
 // The save question: kPromptOk save, kPromptCancel cancel, kPromptDontSave go on without saving.
 uintptr_t ShowSaveQuestion(HWND owner, const char* message, const char* secondLine);
+// A question: kPromptOk yes, kPromptNo no, kPromptCancel neither (go no further).
+uintptr_t ShowQuestion(HWND owner, const char* message, const char* secondLine);
 
 // The program's other modal dialog that counts as a prompt (the New dialog):
 // it counts itself in promptOpen while it is open, and leaves its answer in

@@ -15,6 +15,7 @@
 #include "ui/dialogs/prompt_dialog.h"
 #include "ui/form/record_form.h"
 #include "ui/main/file_menu.h"
+#include "ui/main/import_export.h"
 #include "ui/main/main_window.h"
 #include "ui/main/record_list.h"
 #include "ui/placement.h"
@@ -162,6 +163,8 @@ void DispatchMainCommand(HWND window, WPARAM wParam) {
     return;
   }
   if (is(IDM_EXPORT)) return ExportCommand();
+  if (is(IDM_IMPORT)) return ImportCommand(window);
+  if (is(IDM_EXPORT_AS)) return ExportAsCommand(window);
   if (is(CMD_SAVE, IDM_SAVE)) {
     if (DatabaseOpen()) SaveDatabase();
     return;

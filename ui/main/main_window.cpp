@@ -30,6 +30,7 @@ constexpr ToolbarButton kMainToolbar[] = {
 // The commands that need an open database.
 constexpr int kFirstFileButton = 3, kLastFileButton = 17;
 constexpr int kFirstFileMenuItem = IDM_CLOSE, kLastFileMenuItem = IDM_NAME;
+constexpr int kLaterFileMenuItems[] = {IDM_IMPORT, IDM_EXPORT_AS};
 
 void OnCreate(HWND window, const CREATESTRUCTA* create) {
   mainWindow = window;
@@ -111,6 +112,8 @@ void SetFileItemsEnabled(bool enable) {
   for (int id = kFirstFileButton; id <= kLastFileButton; ++id)
     SendMessageA(toolbar, TB_ENABLEBUTTON, id, MAKELPARAM(enable ? TRUE : FALSE, 0));
   for (int id = kFirstFileMenuItem; id <= kLastFileMenuItem; ++id)
+    EnableMenuItem(mainMenu, id, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+  for (int id : kLaterFileMenuItems)
     EnableMenuItem(mainMenu, id, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 

@@ -46,7 +46,7 @@ bool CreateMainWindow(HMENU menu, const char* fileToOpen);
 LRESULT MainWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Enables or greys the commands that need an open database: toolbar buttons
-// 3 to 17 and menu items 40003 to 40016.
+// 3 to 17, menu items 40003 to 40016, Import (40032) and Export As (40033).
 void SetFileItemsEnabled(bool enable);
 // Repaints the band, after the file or template it names changed.
 void RepaintBand();

@@ -13,6 +13,11 @@ void CreateStatusBar(HWND parent, const char* text) {
 
 void ForgetStatusBar() { statusBar = nullptr; }
 
+void ShowStatusText(const char* text) {
+  SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+  UpdateWindow(statusBar);
+}
+
 void ShowDatabaseStatus(bool formOpen, int32_t recordNumber) {
   char text[64];
   if (databaseFile.view == nullptr) {

@@ -16,3 +16,6 @@ void ForgetStatusBar();
 // Shows the open database's state; with formOpen, the position of the
 // record the form shows (recordNumber, -1 when it is not active).
 void ShowDatabaseStatus(bool formOpen, int32_t recordNumber);
+// Shows a text at once, painted before the caller goes on: how far a long
+// command has come.
+void ShowStatusText(const char* text);

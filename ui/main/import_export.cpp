@@ -1,0 +1,106 @@
+#include "ui/main/import_export.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "core/csv_import.h"
+#include "core/folders.h"
+#include "core/spreadsheet_export.h"
+#include "core/templates/template_labels.h"
+#include "core/working_copy.h"
+#include "store/database_file.h"
+#include "ui/dialogs/prompt_dialog.h"
+#include "ui/form/record_form.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
+#include "ui/main/status_bar.h"
+#include "ui/views.h"
+
+namespace {
+
+constexpr char kUnreadMessage[] = "The file could not be read:";
+constexpr char kUnwrittenMessage[] = "The file could not be written:";
+constexpr char kNoRoomMessage[] = "Not imported: there is no room";
+constexpr char kNoRoomDetail[] = "for the records in the database.";
+constexpr char kFirstLinePrefix[] = "First line: ";
+constexpr char kHeaderQuestion[] = "Are these the column names?";
+// What of the first line fits the prompt's line with the prefix.
+constexpr size_t kFirstLineShown = 24;
+
+enum class CsvDialog { kOpen, kSave };
+
+// The system's open or save dialog for a CSV file, in the database's folder
+// when it has a file; path (kFolderSize bytes) holds the name it starts
+// with and receives the chosen path.
+bool ChooseCsvFile(HWND owner, char* path, CsvDialog kind) {
+  char folder[kFolderSize] = "";
+  if (hasUserFile) FolderOfPath(currentFileName, folder, sizeof folder);
+  OPENFILENAMEA dialog = {};
+  dialog.lpstrInitialDir = folder[0] != 0 ? folder : nullptr;
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.hInstance = GetModuleHandleA(nullptr);
+  dialog.lpstrFilter = kind == CsvDialog::kOpen
+                           ? "CSV and Text Files\0*.csv;*.txt\0All Files\0*.*\0"
+                           : "CSV Files\0*.csv\0All Files\0*.*\0";
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path;
+  dialog.nMaxFile = kFolderSize;
+  dialog.lpstrDefExt = "csv";
+  // Like the program's other file dialogs, these change the current folder.
+  dialog.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  if (kind == CsvDialog::kOpen) dialog.Flags |= OFN_FILEMUSTEXIST;
+  return (kind == CsvDialog::kOpen ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog)) != 0;
+}
+
+void ShowImportProgress(bool adding, uint32_t percent) {
+  const std::string text = (adding ? "Importing: " : "Checking the file: ") + std::to_string(percent) + "%";
+  ShowStatusText(text.c_str());
+}
+
+}  // namespace
+
+void ImportCommand(HWND owner) {
+  if (!DatabaseOpen()) return;
+  char path[kFolderSize] = "";
+  if (!ChooseCsvFile(owner, path, CsvDialog::kOpen)) return;
+  CsvImport import;
+  if (!import.Open(path)) {
+    ShowMessage(mainWindow, kUnreadMessage, path);
+    return;
+  }
+  bool header = import.FirstLineNamesColumns(databaseFile);
+  if (!header && import.HasLines()) {
+    const std::string firstLine = kFirstLinePrefix + import.FirstLineText(kFirstLineShown);
+    const uintptr_t answer = ShowQuestion(mainWindow, firstLine.c_str(), kHeaderQuestion);
+    if (answer == kPromptCancel || !DatabaseOpen()) return;
+    header = answer == kPromptOk;
+  }
+  ImportProblem problem;
+  if (!import.Check(databaseFile, header, &problem, ShowImportProgress)) {
+    UpdateStatusBar();
+    ShowMessage(mainWindow, ImportProblemPlace(problem).c_str(), problem.reason.c_str());
+    return;
+  }
+  if (import.RecordCount() == 0) {
+    UpdateStatusBar();
+    return;
+  }
+  if (!import.Add(&databaseFile, ShowImportProgress)) {
+    UpdateStatusBar();
+    ShowMessage(mainWindow, kNoRoomMessage, kNoRoomDetail);
+    return;
+  }
+  MarkChanged();
+  RefreshViews();
+}
+
+void ExportAsCommand(HWND owner) {
+  if (!DatabaseOpen()) return;
+  databaseFile.ReadLongName();
+  char path[kFolderSize];
+  SpreadsheetFileName(databaseFile.textValue, path, sizeof path);
+  if (!ChooseCsvFile(owner, path, CsvDialog::kSave)) return;
+  if (!WriteSpreadsheetCsv(databaseFile, path)) ShowMessage(mainWindow, kUnwrittenMessage, path);
+}
