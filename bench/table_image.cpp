@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "store/database_file.h"
@@ -55,17 +56,31 @@ void RowSource::Word(char* text, size_t size, size_t* length) {
   text[*length] = 0;
 }
 
+RowSource::RowSource(uint64_t seed) : state_(seed) {
+  // The repeated words come from a stream of their own, so that the other
+  // columns do not depend on how many draws made them distinct.
+  RowSource words(~seed, 0);
+  std::set<std::string> seen;
+  char word[16];
+  while (repeated_.size() < kRepeatedWords) {
+    size_t n = 0;
+    words.Word(word, sizeof word, &n);
+    if (seen.insert(word).second) repeated_.push_back(word);
+  }
+}
+
 void RowSource::Next(Row* row) {
   size_t n = 0;
   Word(row->a, sizeof row->a, &n);
-  n = 0;
-  const uint32_t words = 3 + Below(4);
+  std::memcpy(row->b, kCommonPrefix, sizeof kCommonPrefix);
+  n = sizeof kCommonPrefix - 1;
+  const uint32_t words = 1 + Below(3);
   for (uint32_t i = 0; i < words; ++i) {
     if (i > 0) row->b[n++] = ' ';
     Word(row->b, sizeof row->b, &n);
   }
-  n = 0;
-  Word(row->c, sizeof row->c, &n);
+  const std::string& repeated = repeated_[Below(kRepeatedWords)];
+  std::memcpy(row->c, repeated.c_str(), repeated.size() + 1);
   row->n = Below(1000000);
 }
 
