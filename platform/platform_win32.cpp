@@ -1,8 +1,11 @@
 // Win32 side of the platform layer: kernel32 files and mappings, and
-// CompareStringA for the user's locale order.
+// CompareStringA and LCMapStringA for the user's locale order.
 #include "platform/platform.h"
 
 #include <windows.h>
+
+#include <cstring>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -130,10 +133,34 @@ int CompareText(const char* a, const char* b) {
   return CompareStringA(LOCALE_USER_DEFAULT, 0, a, -1, b, -1) - CSTR_EQUAL;
 }
 
-bool CollationKeyPrefix(const char*, size_t, uint8_t*, size_t, bool*) {
-  // Sorting compares with CompareStringA itself, so that the order is the
-  // one the user's locale gives, whatever its sort keys do.
-  return false;
+long CollationKeyPart(const char* text, size_t length, CollationKeyState* state, uint8_t* key,
+                      size_t capacity) {
+  // LCMapStringA makes a key whole, in the order of CompareStringA with the
+  // same locale and flags; the state is how far the parts have gone. The text
+  // is passed terminated, as CompareText passes it.
+  static thread_local std::vector<char> terminated;
+  static thread_local std::vector<char> whole(1024);
+  const size_t n = strnlen(text, length);
+  if (n >= 0x7FFFFFFF) return -1;
+  terminated.assign(text, text + n);
+  terminated.push_back(0);
+  int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, terminated.data(), -1, whole.data(),
+                          static_cast<int>(whole.size()));
+  if (size == 0) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return -1;
+    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, terminated.data(), -1, nullptr, 0);
+    if (size <= 0) return -1;
+    whole.resize(static_cast<size_t>(size));
+    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, terminated.data(), -1, whole.data(), size);
+    if (size <= 0) return -1;
+  }
+  const size_t keyLength = static_cast<size_t>(size) - 1;  // without its zero
+  const size_t offset = state->at[0];
+  if (offset >= keyLength) return 0;
+  const size_t take = keyLength - offset < capacity ? keyLength - offset : capacity;
+  std::memcpy(key, whole.data() + offset, take);
+  state->at[0] += static_cast<uint32_t>(take);
+  return static_cast<long>(take);
 }
 
 bool CopyFileOver(const char* from, const char* to) {
