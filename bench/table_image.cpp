@@ -136,4 +136,43 @@ bool WriteTable(const std::string& path, uint32_t records, uint64_t seed, std::F
   return ok;
 }
 
+bool WriteTableLike(const std::string& path, uint32_t records, const std::string& like) {
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile());
+  if (!db->OpenFile(like.c_str(), false)) return false;
+  std::vector<uint8_t> header(db->view, db->view + db->recordAreaOffset);
+  const uint32_t recordSize = db->recordSize;
+  std::vector<uint8_t> sample;
+  for (int32_t s = db->FindRecStat(kRecActive, 0); s >= 0;) {
+    const uint8_t* slot = db->view + db->recordAreaOffset + size_t{static_cast<uint32_t>(s)} * recordSize;
+    sample.insert(sample.end(), slot, slot + recordSize);
+    const int32_t next = db->NextActive(s);
+    if (next == s) break;
+    s = next;
+  }
+  db->Close();
+  const uint32_t kinds = static_cast<uint32_t>(sample.size() / recordSize);
+  if (kinds == 0) return false;
+  const uint32_t slots = GrownSlotCount(records);
+  StoreU32(header.data() + store::kSlotCountOffset, slots);
+  std::memset(header.data() + store::kLongNameOffset, 0, store::kLongNameSize);
+  std::snprintf(reinterpret_cast<char*>(header.data() + store::kLongNameOffset), store::kLongNameSize,
+                "Benchmark table of %u records", records);
+
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(header.data(), 1, header.size(), out) == header.size();
+  const uint32_t batch = 1 + (1u << 20) / recordSize;
+  std::vector<uint8_t> buffer(size_t{batch} * recordSize);
+  for (uint32_t first = 0; ok && first < slots; first += batch) {
+    const uint32_t count = slots - first < batch ? slots - first : batch;
+    std::memset(buffer.data(), 0, buffer.size());
+    for (uint32_t i = 0; i < count && first + i < records; ++i)
+      std::memcpy(buffer.data() + size_t{i} * recordSize, sample.data() + size_t{(first + i) % kinds} * recordSize,
+                  recordSize);
+    ok = std::fwrite(buffer.data(), recordSize, count, out) == count;
+  }
+  if (std::fclose(out) != 0) ok = false;
+  return ok;
+}
+
 }  // namespace bench

@@ -58,4 +58,10 @@ uint32_t GrownSlotCount(uint32_t records);
 // failure.
 bool WriteTable(const std::string& path, uint32_t records, uint64_t seed, std::FILE* csv);
 
+// Writes a database of `records` active records with the fields of the
+// database at `like` (its directory as it is), whose active records it takes
+// over and over, in slots 0 onward. False when `like` has no active record
+// or a read or write failed.
+bool WriteTableLike(const std::string& path, uint32_t records, const std::string& like);
+
 }  // namespace bench
