@@ -54,24 +54,20 @@ void CellText(int row, int column, char* text, size_t size) {
   if (FieldText(slot, static_cast<uint32_t>(column - 2)) >= 0) CopyText(databaseFile.textValue, text, size);
 }
 
-void AnswerDisplayInfo(NMLVDISPINFOA* info, bool wide) {
+// The list asks an ANSI window for ANSI texts.
+void AnswerDisplayInfo(NMLVDISPINFOA* info) {
   LVITEMA& item = info->item;
   if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
-  if (!wide) {
-    CellText(item.iItem, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
-    return;
-  }
-  char text[store::kTextValueSize];
-  CellText(item.iItem, item.iSubItem, text, sizeof text);
-  MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<LPWSTR>(item.pszText), item.cchTextMax);
-  reinterpret_cast<LPWSTR>(item.pszText)[item.cchTextMax - 1] = 0;
+  CellText(item.iItem, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 // Typing in the list goes to the next row whose Index begins with what was
-// typed, from the row the list names, round to the top.
+// typed, from the row the list names, round to the top. Wine asks with the
+// typed text in UTF-16 whatever the window, Windows an ANSI window in ANSI.
 int FindRow(const NMLVFINDITEMA* find, bool wide) {
   char typed[64] = "";
-  if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find->lvfi.psz == nullptr) return -1;
+  if (!DatabaseOpen() || (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find->lvfi.psz == nullptr)
+    return -1;
   if (wide) {
     WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(find->lvfi.psz), -1, typed, sizeof typed,
                         nullptr, nullptr);
@@ -138,8 +134,7 @@ bool AnswerRecordList(NMHDR* header, LRESULT* result) {
   *result = 0;
   switch (header->code) {
     case LVN_GETDISPINFOA:
-    case LVN_GETDISPINFOW:
-      AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(header), header->code == LVN_GETDISPINFOW);
+      AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(header));
       return true;
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW:
@@ -182,7 +177,7 @@ void ClearRecordList() {
     KeepColumnWidths(widths[0], widths[1], widths[2]);
   }
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  rowSlots.clear();
+  std::vector<uint32_t>().swap(rowSlots);
   for (int i = columns - 1; i >= 0; --i) SendMessageA(recordList, LVM_DELETECOLUMN, i, 0);
 }
 
