@@ -136,22 +136,21 @@ int CompareText(const char* a, const char* b) {
 long CollationKeyPart(const char* text, size_t length, CollationKeyState* state, uint8_t* key,
                       size_t capacity) {
   // LCMapStringA makes a key whole, in the order of CompareStringA with the
-  // same locale and flags; the state is how far the parts have gone. The text
-  // is passed terminated, as CompareText passes it.
-  static thread_local std::vector<char> terminated;
+  // same locale and flags; the state is how far the parts have gone. An
+  // empty text is passed terminated, since a length of 0 is refused.
   static thread_local std::vector<char> whole(1024);
   const size_t n = strnlen(text, length);
   if (n >= 0x7FFFFFFF) return -1;
-  terminated.assign(text, text + n);
-  terminated.push_back(0);
-  int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, terminated.data(), -1, whole.data(),
+  const char* source = n == 0 ? "" : text;
+  const int sourceLength = n == 0 ? -1 : static_cast<int>(n);
+  int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, source, sourceLength, whole.data(),
                           static_cast<int>(whole.size()));
   if (size == 0) {
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return -1;
-    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, terminated.data(), -1, nullptr, 0);
+    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, source, sourceLength, nullptr, 0);
     if (size <= 0) return -1;
     whole.resize(static_cast<size_t>(size));
-    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, terminated.data(), -1, whole.data(), size);
+    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, source, sourceLength, whole.data(), size);
     if (size <= 0) return -1;
   }
   const size_t keyLength = static_cast<size_t>(size) - 1;  // without its zero

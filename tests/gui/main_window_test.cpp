@@ -730,7 +730,7 @@ TEST_F(MainWindowTest, OnlyAChosenRowEnablesEditAndDelete) {
     item.state = c.state;
     SendMessageA(recordList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
     if (c.click) {
-      RECT row = {LVIR_BOUNDS};
+      RECT row = {LVIR_BOUNDS, 0, 0, 0};
       SendMessageA(recordList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
       const LPARAM at = MAKELPARAM(row.left + 60, (row.top + row.bottom) / 2);
       SendMessageA(recordList, WM_LBUTTONDOWN, MK_LBUTTON, at);
