@@ -2,9 +2,12 @@
 // the same random words, so that other programs can load the same rows.
 //
 //   vdr_make_table --records N [--seed S] --vdr FILE [--csv FILE] [--check]
+//   vdr_make_table --records N --like DATABASE --vdr FILE
 //
 // --check opens the database with the store afterwards and compares its
 // records with the rows again (every record up to 100000, a sample above).
+// --like writes a table with the fields of DATABASE, its active records
+// taken over and over.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +21,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: vdr_make_table --records N [--seed S] --vdr FILE [--csv FILE] [--check]\n");
+               "usage: vdr_make_table --records N [--seed S] --vdr FILE [--csv FILE] [--check]\n"
+               "       vdr_make_table --records N --like DATABASE --vdr FILE\n");
   return 2;
 }
 
@@ -53,7 +57,7 @@ bool Check(const std::string& path, uint32_t records, uint64_t seed) {
 int main(int argc, char** argv) {
   long long records = -1;
   uint64_t seed = 1;
-  std::string vdr, csv;
+  std::string vdr, csv, like;
   bool check = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -62,10 +66,17 @@ int main(int argc, char** argv) {
     else if (arg == "--seed" && hasValue) seed = std::strtoull(argv[++i], nullptr, 10);
     else if (arg == "--vdr" && hasValue) vdr = argv[++i];
     else if (arg == "--csv" && hasValue) csv = argv[++i];
+    else if (arg == "--like" && hasValue) like = argv[++i];
     else if (arg == "--check") check = true;
     else return Usage();
   }
   if (records < 0 || records > 100000000 || vdr.empty()) return Usage();
+  if (!like.empty()) {
+    if (!csv.empty() || check) return Usage();
+    if (bench::WriteTableLike(vdr, static_cast<uint32_t>(records), like)) return 0;
+    std::fprintf(stderr, "vdr_make_table: writing %s like %s failed\n", vdr.c_str(), like.c_str());
+    return 1;
+  }
 
   std::FILE* csvFile = nullptr;
   if (!csv.empty() && (csvFile = std::fopen(csv.c_str(), "w")) == nullptr) {

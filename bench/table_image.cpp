@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "store/database_file.h"
@@ -55,17 +56,31 @@ void RowSource::Word(char* text, size_t size, size_t* length) {
   text[*length] = 0;
 }
 
+RowSource::RowSource(uint64_t seed) : state_(seed) {
+  // The repeated words come from a stream of their own, so that the other
+  // columns do not depend on how many draws made them distinct.
+  RowSource words(~seed, 0);
+  std::set<std::string> seen;
+  char word[16];
+  while (repeated_.size() < kRepeatedWords) {
+    size_t n = 0;
+    words.Word(word, sizeof word, &n);
+    if (seen.insert(word).second) repeated_.push_back(word);
+  }
+}
+
 void RowSource::Next(Row* row) {
   size_t n = 0;
   Word(row->a, sizeof row->a, &n);
-  n = 0;
-  const uint32_t words = 3 + Below(4);
+  std::memcpy(row->b, kCommonPrefix, sizeof kCommonPrefix);
+  n = sizeof kCommonPrefix - 1;
+  const uint32_t words = 1 + Below(3);
   for (uint32_t i = 0; i < words; ++i) {
     if (i > 0) row->b[n++] = ' ';
     Word(row->b, sizeof row->b, &n);
   }
-  n = 0;
-  Word(row->c, sizeof row->c, &n);
+  const std::string& repeated = repeated_[Below(kRepeatedWords)];
+  std::memcpy(row->c, repeated.c_str(), repeated.size() + 1);
   row->n = Below(1000000);
 }
 
@@ -116,6 +131,45 @@ bool WriteTable(const std::string& path, uint32_t records, uint64_t seed, std::F
       if (csv != nullptr && std::fprintf(csv, "%s,%s,%s,%u\n", row.a, row.b, row.c, row.n) < 0) ok = false;
     }
     ok = ok && std::fwrite(buffer.data(), recordSize, count, out) == count;
+  }
+  if (std::fclose(out) != 0) ok = false;
+  return ok;
+}
+
+bool WriteTableLike(const std::string& path, uint32_t records, const std::string& like) {
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile());
+  if (!db->OpenFile(like.c_str(), false)) return false;
+  std::vector<uint8_t> header(db->view, db->view + db->recordAreaOffset);
+  const uint32_t recordSize = db->recordSize;
+  std::vector<uint8_t> sample;
+  for (int32_t s = db->FindRecStat(kRecActive, 0); s >= 0;) {
+    const uint8_t* slot = db->view + db->recordAreaOffset + size_t{static_cast<uint32_t>(s)} * recordSize;
+    sample.insert(sample.end(), slot, slot + recordSize);
+    const int32_t next = db->NextActive(s);
+    if (next == s) break;
+    s = next;
+  }
+  db->Close();
+  const uint32_t kinds = static_cast<uint32_t>(sample.size() / recordSize);
+  if (kinds == 0) return false;
+  const uint32_t slots = GrownSlotCount(records);
+  StoreU32(header.data() + store::kSlotCountOffset, slots);
+  std::memset(header.data() + store::kLongNameOffset, 0, store::kLongNameSize);
+  std::snprintf(reinterpret_cast<char*>(header.data() + store::kLongNameOffset), store::kLongNameSize,
+                "Benchmark table of %u records", records);
+
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(header.data(), 1, header.size(), out) == header.size();
+  const uint32_t batch = 1 + (1u << 20) / recordSize;
+  std::vector<uint8_t> buffer(size_t{batch} * recordSize);
+  for (uint32_t first = 0; ok && first < slots; first += batch) {
+    const uint32_t count = slots - first < batch ? slots - first : batch;
+    std::memset(buffer.data(), 0, buffer.size());
+    for (uint32_t i = 0; i < count && first + i < records; ++i)
+      std::memcpy(buffer.data() + size_t{i} * recordSize, sample.data() + size_t{(first + i) % kinds} * recordSize,
+                  recordSize);
+    ok = std::fwrite(buffer.data(), recordSize, count, out) == count;
   }
   if (std::fclose(out) != 0) ok = false;
   return ok;

@@ -57,14 +57,21 @@ bool FlushFile(FileHandle file);
 // negative, zero or positive.
 int CompareText(const char* a, const char* b);
 
-// A short collation key prefix of a single-byte text of the given length,
-// ordered by plain byte comparison consistently with CompareText: when two
-// prefixes differ, their byte order is the order of the texts; when they are
-// equal and *complete is true for both, the texts compare equal. Fills up to
-// capacity bytes (zero-padded) and returns false when this platform has no
-// such keys (then callers compare with CompareText).
-bool CollationKeyPrefix(const char* text, size_t length, uint8_t* key,
-                        size_t capacity, bool* complete);
+// Collation keys of single-byte texts, for sorting without collating on
+// every comparison. Keys compare byte by byte, a key before every longer key
+// it begins, in the order CompareText gives the texts, and two keys are equal
+// exactly when CompareText finds the texts equal. A key is made in parts, from
+// its start: CollationKeyPart writes the next up to capacity bytes of the key
+// of the text (length bytes, or up to a zero) into key, and returns how many
+// there were, fewer than capacity when the key ends among them; -1 when the
+// key cannot be made (callers then compare with CompareText). The state says
+// where the next part begins: zero for the first, then left as the call
+// leaves it, for the same text.
+struct CollationKeyState {
+  uint32_t at[2] = {0, 0};
+};
+long CollationKeyPart(const char* text, size_t length, CollationKeyState* state, uint8_t* key,
+                      size_t capacity);
 
 // Text between UTF-8 and the system code page (natively Windows-1252),
 // appended to out. A character the code page has no place for, or bytes

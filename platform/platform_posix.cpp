@@ -184,23 +184,31 @@ int CompareText(const char* a, const char* b) {
   return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
-bool CollationKeyPrefix(const char* text, size_t length, uint8_t* key,
-                        size_t capacity, bool* complete) {
-  UCollator* collator = Collator();
-  if (collator == nullptr) return false;
+long CollationKeyPart(const char* text, size_t length, CollationKeyState* state, uint8_t* key,
+                      size_t capacity) {
+  if (capacity > INT32_MAX) capacity = INT32_MAX;
   static thread_local UChar wide[8192];
   if (length > sizeof wide / sizeof wide[0]) length = sizeof wide / sizeof wide[0];
-  size_t n = ToUtf16(text, length, wide);
+  UCollator* collator = Collator();
+  if (collator == nullptr) {
+    // CompareText falls back to strcmp, whose order is that of the bytes.
+    const size_t n = strnlen(text, length);
+    const size_t offset = state->at[0];
+    if (offset >= n) return 0;
+    const size_t take = n - offset < capacity ? n - offset : capacity;
+    std::memcpy(key, text + offset, take);
+    state->at[0] += static_cast<uint32_t>(take);
+    return static_cast<long>(take);
+  }
+  // ICU's own state of a key made in parts.
+  const size_t n = ToUtf16(text, length, wide);
   UCharIterator iter;
   uiter_setString(&iter, wide, static_cast<int32_t>(n));
-  uint32_t state[2] = {0, 0};
   UErrorCode status = U_ZERO_ERROR;
-  int32_t got = ucol_nextSortKeyPart(collator, &iter, state, key,
-                                     static_cast<int32_t>(capacity), &status);
-  if (U_FAILURE(status) || got < 0) return false;
-  std::memset(key + got, 0, capacity - static_cast<size_t>(got));
-  *complete = static_cast<size_t>(got) < capacity;
-  return true;
+  const int32_t got = ucol_nextSortKeyPart(collator, &iter, state->at, key,
+                                           static_cast<int32_t>(capacity), &status);
+  if (U_FAILURE(status) || got < 0) return -1;
+  return got;
 }
 
 bool AppendCodePageFromUtf8(const char* text, size_t length, std::string* out) {

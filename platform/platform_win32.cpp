@@ -1,8 +1,11 @@
 // Win32 side of the platform layer: kernel32 files and mappings, and
-// CompareStringA for the user's locale order.
+// CompareStringA and LCMapStringA for the user's locale order.
 #include "platform/platform.h"
 
 #include <windows.h>
+
+#include <cstring>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -138,10 +141,33 @@ bool FlushMappedRange(const Mapping& mapping, uint64_t offset, uint64_t length) 
 
 bool FlushFile(FileHandle file) { return FlushFileBuffers(static_cast<HANDLE>(file)) != 0; }
 
-bool CollationKeyPrefix(const char*, size_t, uint8_t*, size_t, bool*) {
-  // Sorting compares with CompareStringA itself, so that the order is the
-  // one the user's locale gives, whatever its sort keys do.
-  return false;
+long CollationKeyPart(const char* text, size_t length, CollationKeyState* state, uint8_t* key,
+                      size_t capacity) {
+  // LCMapStringA makes a key whole, in the order of CompareStringA with the
+  // same locale and flags; the state is how far the parts have gone. An
+  // empty text is passed terminated, since a length of 0 is refused.
+  static thread_local std::vector<char> whole(1024);
+  const size_t n = strnlen(text, length);
+  if (n >= 0x7FFFFFFF) return -1;
+  const char* source = n == 0 ? "" : text;
+  const int sourceLength = n == 0 ? -1 : static_cast<int>(n);
+  int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, source, sourceLength, whole.data(),
+                          static_cast<int>(whole.size()));
+  if (size == 0) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return -1;
+    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, source, sourceLength, nullptr, 0);
+    if (size <= 0) return -1;
+    whole.resize(static_cast<size_t>(size));
+    size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, source, sourceLength, whole.data(), size);
+    if (size <= 0) return -1;
+  }
+  const size_t keyLength = static_cast<size_t>(size) - 1;  // without its zero
+  const size_t offset = state->at[0];
+  if (offset >= keyLength) return 0;
+  const size_t take = keyLength - offset < capacity ? keyLength - offset : capacity;
+  std::memcpy(key, whole.data() + offset, take);
+  state->at[0] += static_cast<uint32_t>(take);
+  return static_cast<long>(take);
 }
 
 bool AppendCodePageFromUtf8(const char* text, size_t length, std::string* out) {

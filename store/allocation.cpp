@@ -192,14 +192,18 @@ int DatabaseFile::ReserveForAdds(uint32_t count) {
   return ok ? 1 : 0;
 }
 
+int32_t DatabaseFile::Compact() {
+  return static_cast<int32_t>(CompactWithin(kCompactBudget));
+}
+
 // Moves the in-use records toward slot 0, keeping their order, one slot at a
 // time from the first free slot onward, each record walking down through the
 // free slots before it, within a budget of moves. The result is computed
 // directly: each record is copied once to where its walk ends, and the stale
 // copies the walks leave behind are written once at the end, because each
 // walk covers every slot the previous one left stale.
-int32_t DatabaseFile::Compact() {
-  if (view == nullptr || activeCount == 0) return kCompactBudget;
+int64_t DatabaseFile::CompactWithin(int64_t budget) {
+  if (view == nullptr || activeCount == 0) return budget;
   if (!writable) {
     // A read-only mapping cannot be changed: nothing moves, and the result
     // says whether the records already stand at the front.
@@ -208,11 +212,10 @@ int32_t DatabaseFile::Compact() {
       if (!IsInUse(RecStatAt(s))) seenFree = true;
       else if (seenFree) return 0;
     }
-    return kCompactBudget;
+    return budget;
   }
   const uint32_t savedHold = holdRecount;
   holdRecount = 1;
-  int64_t budget = kCompactBudget;
 
   uint32_t target = 0;
   while (target < slotCount && IsInUse(RecStatAt(target))) ++target;
@@ -247,5 +250,5 @@ int32_t DatabaseFile::Compact() {
   }
   holdRecount = savedHold;
   CountActive();
-  return static_cast<int32_t>(budget);
+  return budget;
 }

@@ -143,6 +143,8 @@ struct DatabaseFile {
   int32_t DuplicateRecord(int32_t sourceSlot);
   int ResizeIfNeeded();
   int OpenStream();
+  // Compaction within kCompactBudget moves; what is left of the budget, 0
+  // when it ran out before every in-use record stood at the front.
   int32_t Compact();
 
   // Navigation and search.
@@ -202,6 +204,8 @@ struct DatabaseFile {
   void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();
+  // Compact with a budget of any size; what is left of it.
+  int64_t CompactWithin(int64_t budget);
 };
 
 extern DatabaseFile databaseFile;

@@ -2,6 +2,7 @@
 // store's own bookkeeping against the file. The program never includes this.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "store/database_file.h"
@@ -14,3 +15,10 @@ struct StoreInside {
   // The size of the mapped file.
   static uint64_t MappedSize(const DatabaseFile& db) { return db.mapping.size; }
 };
+
+namespace store {
+// The bytes of collation key a sort holds for one group of records whose
+// first key bytes agree (16 MB); the tests make it small to reach both ways
+// of telling a group apart.
+extern size_t sortGroupKeyBytes;
+}  // namespace store

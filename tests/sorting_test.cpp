@@ -3,12 +3,14 @@
 // files byte for byte with the described bubble sort (tests/store_reference).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 
 #include "platform/platform.h"
 #include "store/database_file.h"
+#include "store/store_inside.h"
 #include "tests/store_reference.h"
 #include "tests/store_test_util.h"
 
@@ -62,9 +64,10 @@ TEST_F(Sorting, TextsInLocaleOrder) {
   EXPECT_EQ(db_->activeCount, 3u);
 }
 
-TEST_F(Sorting, NumbersAsSignedDecimalText) {
+TEST_F(Sorting, NumbersByTheirValue) {
+  // As text they would go 100, 20, 3.
   Make({2, 0, 1}, 3);
-  const uint32_t values[] = {3, 20, 100};
+  const uint32_t values[] = {20, 100, 3};
   for (int32_t s = 0; s < 3; ++s) {
     SetNumber(*db_, s, 1, values[s]);
     SetNumber(*db_, s, 2, values[s]);
@@ -72,19 +75,17 @@ TEST_F(Sorting, NumbersAsSignedDecimalText) {
   }
   for (uint32_t field : {1u, 2u, 3u}) {
     EXPECT_EQ(db_->SortByField(field), 1);
-    EXPECT_EQ(Numbers(*db_, field), (std::vector<uint32_t>{100, 20, 3})) << field;
+    EXPECT_EQ(Numbers(*db_, field), (std::vector<uint32_t>{3, 20, 100})) << field;
   }
 }
 
-TEST_F(Sorting, LargeNumbersSortAsNegative) {
-  // As text, 3000000000 would come last; as -1294967296 it comes first, in
-  // the order of either platform (a hyphen sorts before digits, or is
-  // ignored and 1294967296 comes before 1300000000).
-  Make({2}, 3);
-  const uint32_t values[] = {2000000000u, 3000000000u, 1300000000u};
-  for (int32_t s = 0; s < 3; ++s) SetNumber(*db_, s, 1, values[s]);
+TEST_F(Sorting, LargeNumbersSortAsTheListShowsThem) {
+  // Read as signed, 3000000000 would be -1294967296 and come first.
+  Make({2}, 4);
+  const uint32_t values[] = {2000000000u, 3000000000u, 1300000000u, 4294967295u};
+  for (int32_t s = 0; s < 4; ++s) SetNumber(*db_, s, 1, values[s]);
   EXPECT_EQ(db_->SortByField(1), 1);
-  EXPECT_EQ(Numbers(*db_, 1), (std::vector<uint32_t>{3000000000u, 1300000000u, 2000000000u}));
+  EXPECT_EQ(Numbers(*db_, 1), (std::vector<uint32_t>{1300000000u, 2000000000u, 3000000000u, 4294967295u}));
 }
 
 TEST_F(Sorting, EqualKeysKeepTheirOrder) {
@@ -131,6 +132,24 @@ TEST_F(Sorting, DeletedRecordBetweenLiveOnesMovesBehind) {
   EXPECT_EQ(db_->RecordNumberOf(2), 2);
   // The allocator sees the slots the compaction freed.
   EXPECT_EQ(db_->AllocateSlot(), 3);
+}
+
+TEST_F(Sorting, EveryRecordInOrderAfterACompactionBeyondItsBudget) {
+  // With the first 60 of 10,000 records deleted the compaction takes 596,400
+  // moves, more than its budget of 500,000.
+  path_ = dir_.Path("long.vdr");
+  std::vector<uint32_t> statuses(10000, kRecActive);
+  std::fill(statuses.begin(), statuses.begin() + 60, kRecDeleted);
+  ASSERT_TRUE(WriteDatabase(path_, {2}, 10000, statuses, [](uint32_t slot, uint8_t* f, uint32_t) {
+    const uint32_t value = (slot * 7919u) % 10007u;
+    std::memcpy(f, &value, 4);
+  }));
+  ASSERT_TRUE(OpenDatabase(*db_, path_));
+  EXPECT_EQ(db_->SortByField(1), 1);
+  const std::vector<uint32_t> numbers = Numbers(*db_, 1);
+  EXPECT_EQ(numbers.size(), 9940u);
+  EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+  EXPECT_EQ(db_->SlotOfRecordNumber(9940), 9939);
 }
 
 TEST_F(Sorting, RefusedCasesChangeNothing) {
@@ -216,6 +235,23 @@ uint32_t RandomNumber(std::mt19937& rng) {
   }
 }
 
+// Kinds of text key: words of every sort; a few words over and over, so
+// that most keys are equal; words behind a common prefix, short or longer
+// than some fields hold, and now and then a word without it.
+using KeyMaker = std::string (*)(std::mt19937&);
+const KeyMaker kKeyKinds[] = {
+    RandomWord,
+    [](std::mt19937& rng) { return std::string(kWords[rng() % 8]); },
+    [](std::mt19937& rng) {
+      if (rng() % 40 == 0) return RandomWord(rng);
+      return std::string(rng() % 2 ? "Department of " : "Department of the Interior and ") + RandomWord(rng);
+    },
+};
+
+// The bytes of key a sort may hold for one group: as the program has it,
+// and so few that groups are told apart a few bytes at a time.
+const size_t kGroupKeyBytes[] = {store::sortGroupKeyBytes, 400, 24};
+
 struct SortLayout {
   std::vector<uint32_t> types;
   std::vector<uint32_t> keyFields;
@@ -228,16 +264,23 @@ TEST(SortingReference, MatchesTheBubbleSortOnRandomDatabases) {
       {{11, 2, 0}, {1, 2, 3}},
       {{10, 1}, {1, 2}},
       {{3, 17, 16}, {1, 2, 3}},
+      {{13, 2}, {1, 2}},
   };
   ScratchDir dir;
   std::string path = dir.Path("r.vdr");
   std::mt19937 rng(424242);
+  const size_t groupKeyBytes = store::sortGroupKeyBytes;
   for (int round = 0; round < 100; ++round) {
     const auto& layout = layouts[rng() % (sizeof layouts / sizeof layouts[0])];
     const uint32_t field = layout.keyFields[rng() % layout.keyFields.size()];
-    const uint32_t records = round % 6 == 0 ? 100 + rng() % 200 : 3 + rng() % 40;
+    const KeyMaker keyText = kKeyKinds[rng() % (sizeof kKeyKinds / sizeof kKeyKinds[0])];
+    store::sortGroupKeyBytes = kGroupKeyBytes[rng() % (sizeof kGroupKeyBytes / sizeof kGroupKeyBytes[0])];
+    // Now and then more free slots in front than the compaction's budget of
+    // moves would clear (600 records behind 1,000 free slots).
+    const bool longCompaction = round % 25 == 12;
+    const uint32_t records = longCompaction ? 600 : round % 6 == 0 ? 100 + rng() % 200 : 3 + rng() % 40;
     // Records in a row with a few free slots among them, and some at 11.
-    std::vector<uint32_t> statuses;
+    std::vector<uint32_t> statuses(longCompaction ? 1000 : 0, kRecDeleted);
     for (uint32_t i = 0; i < records; ++i) {
       if (rng() % 8 == 0) statuses.push_back(rng() % 2 ? 5 : 3);
       statuses.push_back(rng() % 10 == 0 ? 11 : 10);
@@ -253,7 +296,7 @@ TEST(SortingReference, MatchesTheBubbleSortOnRandomDatabases) {
       for (uint32_t s = 0; s < slots; ++s) {
         for (uint32_t i = 1; i <= types.size(); ++i) {
           if (IsNumberType(types[i - 1])) SetNumber(*db, static_cast<int32_t>(s), i, RandomNumber(rng));
-          else SetText(*db, static_cast<int32_t>(s), i, RandomWord(rng));
+          else SetText(*db, static_cast<int32_t>(s), i, keyText(rng));
         }
       }
     }
@@ -278,6 +321,7 @@ TEST(SortingReference, MatchesTheBubbleSortOnRandomDatabases) {
       ADD_FAILURE() << "round " << round << ", field " << field << ", " << records << " records:" << report;
     }
   }
+  store::sortGroupKeyBytes = groupKeyBytes;
 }
 
 // A long text key: most of it the same, the difference far behind.
@@ -292,13 +336,21 @@ TEST(SortingReference, LongTextKeys) {
     const std::string common(4990, 'k');
     for (int32_t s = 0; s < 36; ++s) SetText(*db, s, 1, common.substr(0, 4980 + rng() % 10) + RandomWord(rng));
   }
-  auto image = reference::Image::FromBytes(ReadBytes(path));
+  const auto unsorted = ReadBytes(path);
+  auto image = reference::Image::FromBytes(unsorted);
   ASSERT_EQ(reference::Sort(image, 1), 1);
-  Db db;
-  ASSERT_TRUE(OpenDatabase(*db, path));
-  EXPECT_EQ(db->SortByField(1), 1);
-  db->Close();
-  EXPECT_TRUE(ReadBytes(path) == image.bytes);
+  const size_t groupKeyBytes = store::sortGroupKeyBytes;
+  // The whole keys at once, or 55 bytes of each at a time.
+  for (size_t bytes : {groupKeyBytes, size_t{2000}}) {
+    store::sortGroupKeyBytes = bytes;
+    WriteBytes(path, unsorted);
+    Db db;
+    ASSERT_TRUE(OpenDatabase(*db, path));
+    EXPECT_EQ(db->SortByField(1), 1);
+    db->Close();
+    EXPECT_TRUE(ReadBytes(path) == image.bytes) << bytes;
+  }
+  store::sortGroupKeyBytes = groupKeyBytes;
 }
 
 }  // namespace

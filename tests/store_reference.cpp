@@ -88,9 +88,8 @@ int32_t Compact(Image& image) {
   return budget;
 }
 
-int32_t CompactQuick(Image& image) {
+int32_t CompactQuick(Image& image, int64_t budget) {
   if (image.CountActive() == 0) return kBudget;
-  int32_t budget = kBudget;
   int64_t from = 0;
   while (budget > 0) {
     int64_t moved = MoveOne(image, static_cast<uint32_t>(from));
@@ -98,7 +97,7 @@ int32_t CompactQuick(Image& image) {
     --budget;
     from = moved >= 2 ? moved - 2 : 0;
   }
-  return budget;
+  return static_cast<int32_t>(budget < kBudget ? budget : kBudget);
 }
 
 int32_t Allocate(Image& image, bool clearFields) {
@@ -128,24 +127,33 @@ int32_t Allocate(Image& image, bool clearFields) {
   return -1;
 }
 
-std::string SortKey(Image& image, uint32_t slot, uint32_t field) {
+namespace {
+
+uint32_t NumberAt(Image& image, uint32_t slot, uint32_t field) {
   const uint32_t code = image.TypeOf(field);
   const uint8_t* p = image.Field(slot, field);
-  if (IsNumberType(code)) {
-    uint32_t value = code == 0 ? p[0] : code == 1 ? uint32_t{p[0]} | uint32_t{p[1]} << 8 : Load(p);
-    char text[16];
-    NumberToSignedText(value, text, sizeof text);
-    return text;
-  }
+  return code == 0 ? p[0] : code == 1 ? uint32_t{p[0]} | uint32_t{p[1]} << 8 : Load(p);
+}
+
+}  // namespace
+
+std::string SortKey(Image& image, uint32_t slot, uint32_t field) {
+  const uint32_t code = image.TypeOf(field);
+  if (IsNumberType(code)) return std::to_string(NumberAt(image, slot, field));
   const uint32_t width = FieldTypeWidth(code);
-  std::string text(reinterpret_cast<const char*>(p), width - 1);
+  std::string text(reinterpret_cast<const char*>(image.Field(slot, field)), width - 1);
   return text.substr(0, text.find('\0'));
+}
+
+bool SortsAfter(Image& image, uint32_t a, uint32_t b, uint32_t field) {
+  if (IsNumberType(image.TypeOf(field))) return NumberAt(image, a, field) > NumberAt(image, b, field);
+  return platform::CompareText(SortKey(image, a, field).c_str(), SortKey(image, b, field).c_str()) > 0;
 }
 
 int Sort(Image& image, uint32_t field, uint32_t* passes) {
   if (image.slotCount <= 2 || field == 0 || field > image.fieldCount || image.CountActive() == 0)
     return 0;
-  Compact(image);
+  CompactQuick(image, INT64_MAX);
   std::vector<uint8_t> scratch(image.recordSize);
   uint32_t bound = image.slotCount - 1;
   uint32_t pass = 0;
@@ -155,9 +163,7 @@ int Sort(Image& image, uint32_t field, uint32_t* passes) {
     for (uint32_t s = 1; s <= bound; ++s) {
       const uint32_t first = image.Status(s - 1), second = image.Status(s);
       if (first <= 9 || second <= 9) continue;
-      const std::string a = SortKey(image, s - 1, field);
-      const std::string b = SortKey(image, s, field);
-      if (platform::CompareText(a.c_str(), b.c_str()) > 0) {
+      if (SortsAfter(image, s - 1, s, field)) {
         std::memcpy(scratch.data(), image.Slot(s - 1), image.recordSize);
         image.CopySlot(s, s - 1);
         image.SetStatus(s - 1, second);

@@ -38,12 +38,12 @@ struct Image {
 // 500000 moves are spent. Returns what is left of the budget. O(moves * n).
 int32_t Compact(Image& image);
 
-// The same walk, but after a move the scan starts again two slots before
+// The same walk within `budget` moves, but after a move the scan starts again two slots before
 // the moved record's source instead of at slot 0. The first free slot that
 // is directly followed by an in-use one is always found at or after that
 // point, since nothing before it changed, so the moves are the same;
 // checked against Compact on many files.
-int32_t CompactQuick(Image& image);
+int32_t CompactQuick(Image& image, int64_t budget = kBudget);
 
 // AllocateSlot (and with clearFields AddRecord) as described: grow or shrink
 // first, then the lowest slot with RecStat 0 or 5 becomes active. Growing
@@ -51,14 +51,17 @@ int32_t CompactQuick(Image& image);
 // file right after the last slot. Uses CompactQuick.
 int32_t Allocate(Image& image, bool clearFields);
 
-// The sort key of a slot: the text, or a number as signed decimal text.
+// The sort key of a slot as text: the text, or a number as unsigned decimal.
 std::string SortKey(Image& image, uint32_t slot, uint32_t field);
+// Whether the key of slot a sorts after that of slot b: numbers by their
+// unsigned value, texts by CompareText.
+bool SortsAfter(Image& image, uint32_t a, uint32_t b, uint32_t field);
 
-// SortByField as described: Compact, then a bubble sort over adjacent in-use
-// pairs with the bound at the last swap, swapping when CompareText of the
-// first key and the second is positive. Returns 1 when the sort ran, 0 when
-// it does not apply, -1 when it did not end within a generous number of
-// passes (the order is not consistent).
+// SortByField as described: a compaction with no budget, then a bubble sort
+// over adjacent in-use pairs with the bound at the last swap, swapping when
+// the first sorts after the second. Returns 1 when the sort ran, 0 when it
+// does not apply, -1 when it did not end within a generous number of passes
+// (the order is not consistent).
 int Sort(Image& image, uint32_t field, uint32_t* passes = nullptr);
 
 }  // namespace reference

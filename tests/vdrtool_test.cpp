@@ -219,7 +219,7 @@ TEST_F(Vdrtool, CopyFollowsARecordThatCompactionMoved) {
   EXPECT_EQ(std::memcmp(StoreInside::SlotAt(*db, 39), StoreInside::SlotAt(*db, 60), db->recordSize), 0);
 }
 
-TEST_F(Vdrtool, SortOrdersTextsByLocaleAndNumbersAsText) {
+TEST_F(Vdrtool, SortOrdersTextsByLocaleAndNumbersByValue) {
   const std::string file = Path("o.vdr");
   Ok({"create", file, "12", "2"});
   const struct {
@@ -237,7 +237,7 @@ TEST_F(Vdrtool, SortOrdersTextsByLocaleAndNumbersAsText) {
             "0\t1\t10\tapple\t20\n1\t2\t10\tBanana\t100\n2\t3\t10\tpear\t3\n");
   Ok({"sort", file, "2"});
   EXPECT_EQ(Ok({"list", file}),
-            "0\t1\t10\tBanana\t100\n1\t2\t10\tapple\t20\n2\t3\t10\tpear\t3\n");
+            "0\t1\t10\tpear\t3\n1\t2\t10\tapple\t20\n2\t3\t10\tBanana\t100\n");
 }
 
 TEST_F(Vdrtool, SearchAndGoto) {

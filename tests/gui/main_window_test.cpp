@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -97,7 +98,7 @@ TEST_F(MainWindowTest, StartsWithoutADatabase) {
   EXPECT_EQ(GetDlgCtrlID(statusBar), 60);
   EXPECT_EQ(GetDlgCtrlID(recordList), 0);
   EXPECT_EQ(GetWindowLongA(recordList, GWL_STYLE) & (LVS_TYPEMASK | LVS_SINGLESEL | LVS_OWNERDATA),
-            LVS_REPORT);
+            LVS_REPORT | LVS_OWNERDATA);
   const LRESULT extended = SendMessageA(recordList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
   EXPECT_EQ(extended & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP),
             LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
@@ -719,6 +720,56 @@ TEST_F(MainWindowTest, TheRightClickMenuOffersEditOnlyForAFocusedRow) {
   EXPECT_EQ(with.items, (Items{{IDM_ABOUT, "About"}, {IDM_HELP, "Help"}, {IDM_SORT, "Sort"},
                                {IDM_EDIT, "Edit"}, {0, ""}, {IDM_EXIT, "Exit"}}));
   popupSeen = nullptr;
+  SetWindowLongPtrA(mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProcedure));
+}
+
+// Only a row the user chose, focused and selected, is one Edit, Delete and a
+// double click act on; a row the list focuses of its own accord is not.
+TEST_F(MainWindowTest, OnlyAChosenRowEnablesEditAndDelete) {
+  StartOn("fruit.vdr");
+  mainProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchPopup)));
+  const struct {
+    const char* name;
+    UINT state;  // given to row 1; 0 with click: a click on it
+    bool click;
+    bool chosen;
+  } cases[] = {
+      {"no row", 0, false, false},
+      {"focused only", LVIS_FOCUSED, false, false},
+      {"selected only", LVIS_SELECTED, false, false},
+      {"focused and selected", LVIS_FOCUSED | LVIS_SELECTED, false, true},
+      {"clicked", 0, true, true},
+  };
+  for (const auto& c : cases) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(recordList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = c.state;
+    SendMessageA(recordList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    if (c.click) {
+      RECT row = {LVIR_BOUNDS, 0, 0, 0};
+      SendMessageA(recordList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+      const LPARAM at = MAKELPARAM(row.left + 60, (row.top + row.bottom) / 2);
+      SendMessageA(recordList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageA(recordList, WM_LBUTTONUP, 0, at);
+    }
+    PopupItems popup;
+    popupSeen = &popup;
+    SendMessageA(mainWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(recordList), MAKELPARAM(50, 40));
+    popupSeen = nullptr;
+    const bool editOffered = std::find(popup.items.begin(), popup.items.end(),
+                                       std::make_pair(UINT{IDM_EDIT}, std::string("Edit"))) != popup.items.end();
+    EXPECT_EQ(editOffered, c.chosen) << c.name;
+    currentSlot = -7;
+    SendMessageA(mainWindow, WM_COMMAND, IDM_EDIT, 0);
+    EXPECT_EQ(currentSlot, c.chosen ? 1 : -7) << c.name;
+    if (recordForm) SendMessageA(recordForm, WM_CLOSE, 0, 0);
+    PromptAnswers prompts({IDCANCEL});
+    SendMessageA(mainWindow, WM_COMMAND, CMD_DELETE, 0);
+    EXPECT_EQ(prompts.seen.size(), c.chosen ? 1u : 0u) << c.name;
+    EXPECT_EQ(RowCount(), 3) << c.name;
+  }
   SetWindowLongPtrA(mainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProcedure));
 }
 

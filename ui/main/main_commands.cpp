@@ -78,6 +78,8 @@ void OnDropFiles(HDROP drop) {
 // toolbars (the record form passes its own on).
 LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
+  LRESULT answer = 0;
+  if (AnswerRecordList(header, &answer)) return answer;
   if (header->hwndFrom == recordList && header->code == NM_DBLCLK) {
     const int32_t slot = FocusedRecordSlot();
     if (slot != -1) ShowRecord(slot);

@@ -1,9 +1,13 @@
-// The record list's rows and columns.
+// The record list's rows and columns. The control holds no data: it is an
+// owner-data list that asks for the texts of the rows it shows, and they are
+// read from the store then, so that filling the list costs nothing however
+// many records there are.
 #include "ui/main/record_list.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <vector>
 
 #include "core/settings.h"
@@ -15,27 +19,93 @@ HWND recordList;
 
 namespace {
 
-void SetCell(int row, int column, char* text) {
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = text;
-  SendMessageA(recordList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+// The slots of the rows asked for so far, from row 0: a row's slot is found
+// by stepping on from the last one known, so rows near the top cost little
+// and the walk to a far row is made once. Emptied when the list is refilled.
+std::vector<uint32_t> rowSlots;
+
+// The slot shown in a row, or -1 when the row has no record (the list is
+// being refilled, or no database is open).
+int32_t SlotOfRow(int row) {
+  DatabaseFile& db = databaseFile;
+  if (row < 0 || !DatabaseOpen() || static_cast<uint32_t>(row) >= db.activeCount) return -1;
+  while (rowSlots.size() <= static_cast<size_t>(row)) {
+    const int32_t next = rowSlots.empty() ? db.FindRecStat(kRecActive, 0)
+                                          : db.NextActive(static_cast<int32_t>(rowSlots.back()));
+    if (next < 0 || (!rowSlots.empty() && static_cast<uint32_t>(next) == rowSlots.back())) return -1;
+    rowSlots.push_back(static_cast<uint32_t>(next));
+  }
+  const int32_t slot = static_cast<int32_t>(rowSlots[static_cast<size_t>(row)]);
+  return db.GetRecStat(slot) == kRecActive ? slot : -1;
+}
+
+// The text of a cell, as the list shows it: the slot ("Index"), the record
+// number, the RecStat, then the fields.
+void CellText(int row, int column, char* text, size_t size) {
+  if (size == 0) return;
+  text[0] = 0;
+  const int32_t slot = SlotOfRow(row);
+  if (slot < 0) return;
+  if (column <= 2) {
+    const int64_t value = column == 0 ? slot : column == 1 ? row + 1 : databaseFile.GetRecStat(slot);
+    NumberToSignedText(static_cast<uint32_t>(value), text, size);
+    return;
+  }
+  if (FieldText(slot, static_cast<uint32_t>(column - 2)) >= 0) CopyText(databaseFile.textValue, text, size);
+}
+
+// The list asks an ANSI window for ANSI texts.
+void AnswerDisplayInfo(NMLVDISPINFOA* info) {
+  LVITEMA& item = info->item;
+  if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
+  CellText(item.iItem, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+}
+
+// Typing in the list goes to the next row whose Index begins with what was
+// typed, from the row the list names, round to the top. Wine asks with the
+// typed text in UTF-16 whatever the window, Windows an ANSI window in ANSI.
+int FindRow(const NMLVFINDITEMA* find, bool wide) {
+  char typed[64] = "";
+  if (!DatabaseOpen() || (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find->lvfi.psz == nullptr)
+    return -1;
+  if (wide) {
+    WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(find->lvfi.psz), -1, typed, sizeof typed,
+                        nullptr, nullptr);
+    typed[sizeof typed - 1] = 0;
+  } else {
+    CopyText(find->lvfi.psz, typed, sizeof typed);
+  }
+  const size_t length = TextLength(typed);
+  const int rows = static_cast<int>(databaseFile.activeCount);
+  const int start = find->iStart >= 0 && find->iStart < rows ? find->iStart : 0;
+  for (int k = 0; k < rows; ++k) {
+    const int row = (start + k) % rows;
+    if (row < start && (find->lvfi.flags & LVFI_WRAP) == 0) break;
+    // An Index is digits only, which have no case.
+    char index[12];
+    CellText(row, 0, index, sizeof index);
+    const bool partial = (find->lvfi.flags & LVFI_PARTIAL) != 0;
+    if (partial ? std::strncmp(index, typed, length) == 0 : std::strcmp(index, typed) == 0) return row;
+  }
+  return -1;
 }
 
 }  // namespace
 
 void CreateRecordList(HWND parent) {
   recordList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LVS_REPORT | LVS_SHAREIMAGELISTS,
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LVS_REPORT | LVS_SHAREIMAGELISTS |
+                                   LVS_OWNERDATA,
                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(kRecordListId),
                                GetModuleHandleA(nullptr), nullptr);
   SendMessageA(recordList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
 }
 
-void ForgetRecordList() { recordList = nullptr; }
+void ForgetRecordList() {
+  recordList = nullptr;
+  std::vector<uint32_t>().swap(rowSlots);
+}
 
 int32_t FieldText(int32_t slot, uint32_t field) {
   DatabaseFile& db = databaseFile;
@@ -50,41 +120,29 @@ int32_t FieldText(int32_t slot, uint32_t field) {
 }
 
 void RebuildRecordList() {
-  DatabaseFile& db = databaseFile;
   if (recordList == nullptr) return;
+  // Emptied first, as a list filled anew would be: no row keeps the focus or
+  // a selection, and the view goes back to the top.
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  if (db.view == nullptr) return;
-  int32_t slot = db.FindRecStat(kRecActive, 0);
-  if (slot < 0) return;
+  rowSlots.clear();
+  if (!DatabaseOpen()) return;
+  SendMessageA(recordList, LVM_SETITEMCOUNT, databaseFile.activeCount, 0);
+}
 
-  // The rows go in unseen, into room made for all of them at once.
-  SendMessageA(recordList, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(recordList, LVM_SETITEMCOUNT, db.activeCount, LVSICF_NOINVALIDATEALL);
-  char number[12];
-  for (int32_t row = 0;; ++row) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    NumberToSignedText(static_cast<uint32_t>(slot), number, sizeof number);
-    item.pszText = number;
-    const int inserted = static_cast<int>(SendMessageA(recordList, LVM_INSERTITEMA, 0,
-                                                       reinterpret_cast<LPARAM>(&item)));
-    if (inserted < 0) break;
-    NumberToSignedText(static_cast<uint32_t>(row + 1), number, sizeof number);
-    SetCell(inserted, 1, number);
-    NumberToSignedText(static_cast<uint32_t>(db.GetRecStat(slot)), number, sizeof number);
-    SetCell(inserted, 2, number);
-    for (uint32_t field = 1; field <= db.fieldCount; ++field) {
-      FieldText(slot, field);
-      // A cell never set shows empty already.
-      if (db.textValue[0] != 0) SetCell(inserted, static_cast<int>(field) + 2, db.textValue);
-    }
-    const int32_t next = db.NextActive(slot);
-    if (next == slot) break;
-    slot = next;
+bool AnswerRecordList(NMHDR* header, LRESULT* result) {
+  if (header->hwndFrom != recordList) return false;
+  *result = 0;
+  switch (header->code) {
+    case LVN_GETDISPINFOA:
+      AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(header));
+      return true;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+      *result = FindRow(reinterpret_cast<NMLVFINDITEMA*>(header), header->code == LVN_ODFINDITEMW);
+      return true;
+    default:
+      return false;
   }
-  SendMessageA(recordList, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(recordList, nullptr, TRUE);
 }
 
 int LoadStyleColumns(uint32_t fieldCount) {
@@ -108,7 +166,7 @@ int RecordListColumnCount() {
 
 void ClearRecordList() {
   // The widths the user dragged are kept, when the columns are there to
-  // tell them (a database without records has none).
+  // tell them.
   const int columns = RecordListColumnCount();
   if (columns >= 3) {
     uint32_t widths[3] = {};
@@ -118,19 +176,17 @@ void ClearRecordList() {
     }
     KeepColumnWidths(widths[0], widths[1], widths[2]);
   }
-  // The rows go first: each column removed would otherwise visit every row.
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
+  std::vector<uint32_t>().swap(rowSlots);
   for (int i = columns - 1; i >= 0; --i) SendMessageA(recordList, LVM_DELETECOLUMN, i, 0);
 }
 
 int32_t FocusedRecordSlot() {
   const LRESULT row = SendMessageA(recordList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
   if (row == -1) return -1;
-  char text[32] = "";
-  LVITEMA item = {};
-  item.iSubItem = 0;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(recordList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return static_cast<int32_t>(TextToNumber(text));
+  // Under Wine an owner-data list may focus a row of its own accord when it
+  // takes the focus; a row the user chose (a click, the keys) is selected too.
+  if ((SendMessageA(recordList, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) == 0)
+    return -1;
+  return SlotOfRow(static_cast<int>(row));
 }

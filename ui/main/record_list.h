@@ -1,7 +1,7 @@
 // The main window's record list: one row per active record, in slot order,
 // with its slot number ("Index"), its record number ("Record "), its RecStat
 // and its fields as text; the columns come from the template. This module
-// makes the list control and is the only one that fills it.
+// makes the list control and is the only one that fills it and answers it.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +25,9 @@ int32_t FieldText(int32_t slot, uint32_t field);
 
 // Empties the list and fills it again from the open database.
 void RebuildRecordList();
+// Answers the list's requests for the texts it shows and for the row that
+// typing goes to; false for notifications of other kinds or other controls.
+bool AnswerRecordList(NMHDR* header, LRESULT* result);
 
 // Reads the template named by templateFileName and inserts the columns of a
 // database of fieldCount fields into the record list (ReadListColumns):
@@ -37,5 +40,6 @@ int RecordListColumnCount();
 // list has them, then removes every row and column.
 void ClearRecordList();
 
-// The slot of the list's focused row, or -1 when no row has the focus.
+// The slot of the row the user chose, the list's focused row when it is
+// selected too; -1 when there is none.
 int32_t FocusedRecordSlot();
