@@ -45,7 +45,7 @@ struct Reader {
   }
   bool Text(char* text) {
     uint32_t length = 0;
-    if (!Word(&length) || length >= kRecoveryTextSize || end - at < length) return false;
+    if (!Word(&length) || length >= kRecoveryTextSize || static_cast<size_t>(end - at) < length) return false;
     CopyBytes(reinterpret_cast<const char*>(at), text, kRecoveryTextSize, length);
     at += length;
     return std::strlen(text) == length;  // no zero inside the text

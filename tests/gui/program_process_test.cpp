@@ -45,26 +45,28 @@ HWND MainWindowOf(DWORD process) {
   return found.window;
 }
 
-// A top-level window of a process with this class, or null.
+struct ClassSearch {
+  DWORD process;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK CheckClass(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<ClassSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char name[32] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (owner != search->process || std::strcmp(name, search->className) != 0 || !IsWindowVisible(window))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// A visible top-level window of a process with this class, or null.
 HWND WindowOf(DWORD process, const char* className) {
-  struct Search {
-    DWORD process;
-    const char* className;
-    HWND found;
-  } search = {process, className, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char name[32] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (owner != s->process || std::strcmp(name, s->className) != 0 || !IsWindowVisible(window))
-          return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ClassSearch search = {process, className, nullptr};
+  EnumWindows(CheckClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -1,0 +1,78 @@
+// Keeps the GUI tests' desktops alive for a whole test run; not a test.
+//
+// Each GUI test process puts its windows on a desktop of its own ("Veldrana
+// tests", "Veldrana dialog tests"). Under Wine a desktop lives while some
+// process uses it; between two test processes it would end and be made again,
+// and a process that comes while the old one is ending cannot make its
+// windows. This program keeps a thread on each desktop, without a window of
+// its own, until it is told to end, so the desktops stay up from the first
+// test to the last.
+//
+//   desktop_keeper.exe          hold the desktops until --end
+//   desktop_keeper.exe --wait   wait (30 s at most) until they are held
+//   desktop_keeper.exe --end    tell the holder to end
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr char kReadyEvent[] = "Veldrana test desktops held";
+constexpr char kEndEvent[] = "Veldrana test desktops end";
+const char* const kDesktops[] = {"Veldrana tests", "Veldrana dialog tests"};
+const char* const kSizes[] = {"1280x1024", "1024x768"};
+
+HANDLE endEvent;
+
+// One thread a desktop: a thread takes one desktop at a time.
+DWORD WINAPI HoldDesktop(void* parameter) {
+  const size_t k = reinterpret_cast<size_t>(parameter);
+  HDESK desktop = CreateDesktopA(kDesktops[k], nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  if (!desktop || !SetThreadDesktop(desktop)) return 1;
+  // The desktop's own window, which starts the desktop; no window of ours,
+  // which could take the activation from the tests' windows.
+  if (!GetDesktopWindow()) return 1;
+  WaitForSingleObject(endEvent, INFINITE);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--wait") == 0) {
+    for (int tries = 0; tries < 300; ++tries) {
+      if (HANDLE ready = OpenEventA(SYNCHRONIZE, FALSE, kReadyEvent)) {
+        const DWORD result = WaitForSingleObject(ready, 30000);
+        CloseHandle(ready);
+        return result == WAIT_OBJECT_0 ? 0 : 1;
+      }
+      Sleep(100);
+    }
+    return 1;
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--end") == 0) {
+    HANDLE end = OpenEventA(EVENT_MODIFY_STATE, FALSE, kEndEvent);
+    if (end) SetEvent(end);
+    return 0;
+  }
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    for (size_t k = 0; k < 2; ++k)
+      RegSetValueExA(key, kDesktops[k], 0, REG_SZ, reinterpret_cast<const BYTE*>(kSizes[k]),
+                     static_cast<DWORD>(std::strlen(kSizes[k]) + 1));
+    RegCloseKey(key);
+  }
+  endEvent = CreateEventA(nullptr, TRUE, FALSE, kEndEvent);
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, kReadyEvent);
+  HANDLE threads[2];
+  for (size_t k = 0; k < 2; ++k)
+    threads[k] = CreateThread(nullptr, 0, HoldDesktop, reinterpret_cast<void*>(k), 0, nullptr);
+  // Ready once both desktops stand; a thread that ended early failed.
+  Sleep(500);
+  for (HANDLE thread : threads)
+    if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) return 1;
+  SetEvent(ready);
+  WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+  return 0;
+}
