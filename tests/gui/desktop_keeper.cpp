@@ -1,12 +1,19 @@
-// Keeps the GUI tests' desktops alive for a whole test run; not a test.
+// Keeps the Wine desktops the GUI tests use alive for a whole test run; not
+// a test.
 //
-// Each GUI test process puts its windows on a desktop of its own ("Veldrana
-// tests", "Veldrana dialog tests"). Under Wine a desktop lives while some
-// process uses it; between two test processes it would end and be made again,
-// and a process that comes while the old one is ending cannot make its
-// windows. This program keeps a thread on each desktop, without a window of
-// its own, until it is told to end, so the desktops stay up from the first
-// test to the last.
+// Under Wine each desktop is drawn by an explorer.exe that the first process
+// to use the desktop starts, and that ends about a second after its last user
+// leaves. Two things go wrong when a test process starts it:
+//  - the explorer inherits the test's standard error, so ctest waits for it
+//    as if the test hung, until the explorer ends or the timeout comes;
+//  - a process that comes while the old explorer is ending cannot make its
+//    windows.
+// This program, started with its output on /dev/null, keeps a thread on each
+// of the tests' desktops ("Veldrana tests", "Veldrana dialog tests") and on
+// its own first desktop (the default one, where the program's process tests
+// and Wine's own helper windows go), without a window of its own, until it is
+// told to end. Every explorer is then its, and stays up from the first test
+// to the last.
 //
 //   desktop_keeper.exe          hold the desktops until --end
 //   desktop_keeper.exe --wait   wait (30 s at most) until they are held
@@ -63,6 +70,8 @@ int main(int argc, char** argv) {
                      static_cast<DWORD>(std::strlen(kSizes[k]) + 1));
     RegCloseKey(key);
   }
+  // The default desktop, on this thread; the others on threads of their own.
+  if (!GetDesktopWindow()) return 1;
   endEvent = CreateEventA(nullptr, TRUE, FALSE, kEndEvent);
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, kReadyEvent);
   HANDLE threads[2];
