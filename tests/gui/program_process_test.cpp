@@ -20,34 +20,10 @@ namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
 
-struct FoundWindow {
-  DWORD process;
-  HWND window;
-};
-
-BOOL CALLBACK CheckWindow(HWND window, LPARAM parameter) {
-  auto* found = reinterpret_cast<FoundWindow*>(parameter);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char name[32] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (process == found->process && std::strcmp(name, "VDMain") == 0) {
-    found->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The VDMain window of a process, or null.
-HWND MainWindowOf(DWORD process) {
-  FoundWindow found = {process, nullptr};
-  EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&found));
-  return found.window;
-}
-
 struct ClassSearch {
   DWORD process;
   const char* className;
+  bool visibleOnly;
   HWND found;
 };
 
@@ -57,18 +33,25 @@ BOOL CALLBACK CheckClass(HWND window, LPARAM parameter) {
   GetWindowThreadProcessId(window, &owner);
   char name[32] = "";
   GetClassNameA(window, name, sizeof name);
-  if (owner != search->process || std::strcmp(name, search->className) != 0 || !IsWindowVisible(window))
+  if (owner != search->process || std::strcmp(name, search->className) != 0 ||
+      (search->visibleOnly && !IsWindowVisible(window)))
     return TRUE;
   search->found = window;
   return FALSE;
 }
 
-// A visible top-level window of a process with this class, or null.
-HWND WindowOf(DWORD process, const char* className) {
-  ClassSearch search = {process, className, nullptr};
+// A top-level window of a process with this class, or null.
+HWND FindWindowOf(DWORD process, const char* className, bool visibleOnly) {
+  ClassSearch search = {process, className, visibleOnly, nullptr};
   EnumWindows(CheckClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+// The VDMain window of a process, shown or not yet, or null.
+HWND MainWindowOf(DWORD process) { return FindWindowOf(process, "VDMain", false); }
+
+// A visible top-level window of a process with this class, or null.
+HWND WindowOf(DWORD process, const char* className) { return FindWindowOf(process, className, true); }
 
 std::string Text(HWND window) {
   char text[256] = "";
