@@ -12,8 +12,8 @@
 // of the tests' desktops ("Veldrana tests", "Veldrana dialog tests") and on
 // its own first desktop (the default one, where the program's process tests
 // and Wine's own helper windows go), without a window of its own, until it is
-// told to end. Every explorer is then its, and stays up from the first test
-// to the last.
+// told to end. So the keeper starts every explorer, and each stays up from the
+// first test to the last.
 //
 //   desktop_keeper.exe          hold the desktops until --end
 //   desktop_keeper.exe --wait   wait (30 s at most) until they are held
@@ -30,6 +30,7 @@ const char* const kDesktops[] = {"Veldrana tests", "Veldrana dialog tests"};
 const char* const kSizes[] = {"1280x1024", "1024x768"};
 
 HANDLE endEvent;
+HANDLE heldEvents[2];
 
 // One thread a desktop: a thread takes one desktop at a time.
 DWORD WINAPI HoldDesktop(void* parameter) {
@@ -39,6 +40,7 @@ DWORD WINAPI HoldDesktop(void* parameter) {
   // The desktop's own window, which starts the desktop; no window of ours,
   // which could take the activation from the tests' windows.
   if (!GetDesktopWindow()) return 1;
+  SetEvent(heldEvents[k]);
   WaitForSingleObject(endEvent, INFINITE);
   return 0;
 }
@@ -75,12 +77,15 @@ int main(int argc, char** argv) {
   endEvent = CreateEventA(nullptr, TRUE, FALSE, kEndEvent);
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, kReadyEvent);
   HANDLE threads[2];
-  for (size_t k = 0; k < 2; ++k)
+  for (size_t k = 0; k < 2; ++k) {
+    heldEvents[k] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     threads[k] = CreateThread(nullptr, 0, HoldDesktop, reinterpret_cast<void*>(k), 0, nullptr);
-  // Ready once both desktops stand; a thread that ended early failed.
-  Sleep(500);
-  for (HANDLE thread : threads)
-    if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) return 1;
+  }
+  // Ready once both desktops stand; a thread that ends first has failed.
+  for (size_t k = 0; k < 2; ++k) {
+    HANDLE held[] = {heldEvents[k], threads[k]};
+    if (WaitForMultipleObjects(2, held, FALSE, 30000) != WAIT_OBJECT_0) return 1;
+  }
   SetEvent(ready);
   WaitForMultipleObjects(2, threads, TRUE, INFINITE);
   return 0;
