@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "core/csv_import.h"
 #include "core/csv_reader.h"
 #include "platform/platform.h"
@@ -22,33 +23,7 @@
 
 namespace {
 
-#define CHECK(condition)                                                             \
-  do {                                                                               \
-    if (!(condition)) {                                                              \
-      std::fprintf(stderr, "csv_fuzz: %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                  \
-    }                                                                                \
-  } while (0)
-
 using Rows = std::vector<std::vector<std::string>>;
-
-// A folder of this process's own, removed again when the fuzzer ends.
-char folderPath[512];
-
-void RemoveFolder() { std::filesystem::remove_all(folderPath); }
-
-std::string Folder() {
-  if (folderPath[0] == 0) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = tmp != nullptr && *tmp != 0 ? tmp
-                       : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
-                                                       : "/tmp";
-    std::snprintf(folderPath, sizeof folderPath, "%s/csv_fuzz.%d/", base.c_str(), static_cast<int>(getpid()));
-    std::filesystem::create_directories(folderPath);
-    std::atexit(RemoveFolder);
-  }
-  return folderPath;
-}
 
 // Reads the whole text; false when the reader named a problem.
 bool ReadAll(const char* text, size_t size, char separator, Rows* rows) {
@@ -113,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   back.clear();
   if (platform::AppendCodePageFromUtf8(text, size, &back)) CHECK(IsUtf8(text, size, &nonAscii));
 
-  const std::string folder = Folder();
+  const std::string folder = ScratchFolder("csv_fuzz");
   const std::string csv = folder + "in.csv";
   FILE* f = std::fopen(csv.c_str(), "wb");
   CHECK(f != nullptr);

@@ -12,38 +12,12 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "core/folders.h"
 #include "core/settings.h"
 #include "store/text.h"
 
 namespace {
-
-#define CHECK(condition)                                                                  \
-  do {                                                                                    \
-    if (!(condition)) {                                                                   \
-      std::fprintf(stderr, "settings_fuzz: %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                       \
-    }                                                                                     \
-  } while (0)
-
-// A folder of this process's own, removed again when the fuzzer ends.
-char folderPath[512];
-
-void RemoveFolder() { std::filesystem::remove_all(folderPath); }
-
-std::string Folder() {
-  if (folderPath[0] == 0) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = tmp != nullptr && *tmp != 0 ? tmp
-                       : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
-                                                       : "/tmp";
-    std::snprintf(folderPath, sizeof folderPath, "%s/settings_fuzz.%d/", base.c_str(),
-                  static_cast<int>(getpid()));
-    std::filesystem::create_directories(folderPath);
-    std::atexit(RemoveFolder);
-  }
-  return folderPath;
-}
 
 void CheckPlacement(const WindowPlacement& p, const ScreenArea* screens, size_t count) {
   if (!PlacementUsable(p, screens, count)) return;
@@ -57,7 +31,7 @@ void CheckPlacement(const WindowPlacement& p, const ScreenArea* screens, size_t 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string folder = Folder();
+  const std::string folder = ScratchFolder("settings_fuzz");
   SetFolders(folder.c_str(), folder.c_str());
   const std::string path = folder + kSettingsFileName;
   FILE* f = std::fopen(path.c_str(), "wb");

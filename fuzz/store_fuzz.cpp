@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "platform/platform.h"
 #include "store/database_file.h"
 #include "store/store_inside.h"
@@ -36,14 +37,6 @@ constexpr uint32_t kSlotWalkLimit = 1u << 16;
 constexpr uint32_t kFieldReadSlots = 64;
 // Sorting compares records pairwise in the worst case; keep it quick.
 constexpr uint32_t kSortSlotLimit = 4096;
-
-#define CHECK(condition)                                                         \
-  do {                                                                           \
-    if (!(condition)) {                                                          \
-      std::fprintf(stderr, "store_fuzz: %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                              \
-    }                                                                            \
-  } while (0)
 
 class Scratch {
  public:

@@ -9,17 +9,10 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/fuzz_support.h"
 #include "core/templates/style_file.h"
 
 namespace {
-
-#define CHECK(condition)                                                                   \
-  do {                                                                                     \
-    if (!(condition)) {                                                                    \
-      std::fprintf(stderr, "stylelist_fuzz: %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                        \
-    }                                                                                      \
-  } while (0)
 
 void CheckText(const char* text) {
   size_t n = strnlen(text, kTagTextSize);

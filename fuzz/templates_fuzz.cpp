@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "core/folders.h"
 #include "core/settings.h"
 #include "store/database_file.h"
@@ -25,36 +26,9 @@
 
 namespace {
 
-#define CHECK(condition)                                                                   \
-  do {                                                                                     \
-    if (!(condition)) {                                                                    \
-      std::fprintf(stderr, "templates_fuzz: %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                        \
-    }                                                                                      \
-  } while (0)
-
 // Fields whose values are searched; the reader starts again from the top of
 // the file for each lookup, so more would only be slower.
 constexpr uint32_t kFieldLimit = 24;
-
-// A folder of this process's own, removed again when the fuzzer ends.
-char folderPath[512];
-
-void RemoveFolder() { std::filesystem::remove_all(folderPath); }
-
-std::string Folder() {
-  if (folderPath[0] == 0) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = tmp != nullptr && *tmp != 0 ? tmp
-                       : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
-                                                       : "/tmp";
-    std::snprintf(folderPath, sizeof folderPath, "%s/templates_fuzz.%d/", base.c_str(),
-                  static_cast<int>(getpid()));
-    std::filesystem::create_directories(folderPath);
-    std::atexit(RemoveFolder);
-  }
-  return folderPath;
-}
 
 bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -88,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(tags <= size);
   }
 
-  const std::string folder = Folder();
+  const std::string folder = ScratchFolder("templates_fuzz");
   SetFolders(folder.c_str(), folder.c_str());
   const std::string path = folder + "t.xml";
   CHECK(WriteFile(path, data, size));
