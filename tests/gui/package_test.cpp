@@ -15,6 +15,7 @@
 
 #include "store/database_file.h"
 #include "store/text.h"
+#include "tests/gui/process_windows.h"
 #include "tests/store_test_util.h"
 
 namespace {
@@ -74,24 +75,6 @@ bool CopyFolder(const std::string& from, const std::string& to) {
   for (const std::string& name : FileNames(from))
     if (!CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE)) return false;
   return true;
-}
-
-struct MainWindowSearch {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<MainWindowSearch*>(parameter);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (process == search->process && std::strcmp(name, "VDMain") == 0) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 // A process that is ended if the test leaves it running.
@@ -159,30 +142,30 @@ TEST(ReleaseFolder, ProgramOpensTheDatabaseOnItsCommandLineAndEndsCleanly) {
 
   // The main window, with the database open: its long name as the caption
   // and one row per record.
-  MainWindowSearch search = {process.info.dwProcessId, nullptr};
+  HWND window = nullptr;
   HWND list = nullptr;
   std::string caption;
   int rows = -1;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 30000) {
     if (WaitForSingleObject(process.info.hProcess, 100) != WAIT_TIMEOUT) break;
-    if (!search.found) EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) continue;
-    if (!list) list = FindWindowExA(search.found, nullptr, "SysListView32", nullptr);
+    if (!window) window = MainWindowOf(process.info.dwProcessId);
+    if (!window) continue;
+    if (!list) list = FindWindowExA(window, nullptr, "SysListView32", nullptr);
     char text[300] = "";
-    GetWindowTextA(search.found, text, sizeof text);
+    GetWindowTextA(window, text, sizeof text);
     caption = text;
     rows = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
     if (caption == longName && rows == static_cast<int>(records)) break;
   }
-  ASSERT_NE(search.found, nullptr) << "no main window";
+  ASSERT_NE(window, nullptr) << "no main window";
   EXPECT_EQ(caption, longName);
   EXPECT_EQ(rows, static_cast<int>(records));
   // It works on a working copy of the file, beside itself.
   EXPECT_EQ(ReadBytes(folder + "Temp.dat"), original);
 
   // The close box: nothing changed, so no question, and the program ends.
-  PostMessageA(search.found, WM_CLOSE, 0, 0);
+  PostMessageA(window, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForSingleObject(process.info.hProcess, 20000), WAIT_OBJECT_0);
   DWORD exitCode = 99;
   GetExitCodeProcess(process.info.hProcess, &exitCode);

@@ -14,44 +14,12 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "tests/gui/process_windows.h"
 #include "tests/store_test_util.h"
 
 namespace {
 
 constexpr DWORD kTimeoutMs = 20000;
-
-struct ClassSearch {
-  DWORD process;
-  const char* className;
-  bool visibleOnly;
-  HWND found;
-};
-
-BOOL CALLBACK CheckClass(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<ClassSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char name[32] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (owner != search->process || std::strcmp(name, search->className) != 0 ||
-      (search->visibleOnly && !IsWindowVisible(window)))
-    return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A top-level window of a process with this class, or null.
-HWND FindWindowOf(DWORD process, const char* className, bool visibleOnly) {
-  ClassSearch search = {process, className, visibleOnly, nullptr};
-  EnumWindows(CheckClass, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// The VDMain window of a process, shown or not yet, or null.
-HWND MainWindowOf(DWORD process) { return FindWindowOf(process, "VDMain", false); }
-
-// A visible top-level window of a process with this class, or null.
-HWND WindowOf(DWORD process, const char* className) { return FindWindowOf(process, className, true); }
 
 std::string Text(HWND window) {
   char text[256] = "";
