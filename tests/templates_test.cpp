@@ -545,15 +545,24 @@ TEST(TemplateDatabase, MadeAsNewMakesIt) {
 
 // --- The shipped data files ---
 
+// A copy of the shipped data folder. The program opens a template with no
+// sharing, so opening the originals could meet a program test copying them
+// at the same moment, in another process.
+std::string DataCopy(const ScratchDir& dir) {
+  std::filesystem::copy(std::filesystem::path(kDataDir).parent_path(), dir.Path("data"));
+  return dir.Path("data") + "/";
+}
+
 TEST(DataFiles, EveryListedTemplateLoads) {
-  SetFolders(kDataDir.c_str(), kDataDir.c_str());
+  ScratchDir dir;
+  const std::string data = DataCopy(dir);
+  SetFolders(data.c_str(), data.c_str());
   std::memset(&settings, 0, sizeof settings);
   SetDefaultSettings();
   auto list = std::make_unique<TemplateList>();
   ASSERT_EQ(ReadTemplateList(list.get()), 1);
   ASSERT_GE(list->fileCount, 5u);
   EXPECT_EQ(list->nameCount, list->fileCount);
-  ScratchDir dir;
   for (uint32_t k = 0; k < list->fileCount; ++k) {
     SCOPED_TRACE(list->files[k]);
     std::strcpy(templateFileName, list->files[k]);
@@ -594,10 +603,11 @@ TEST(DataFiles, EveryListedTemplateLoads) {
 // same file and reads what the others wrote.
 TEST(DataFiles, EveryBuildMakesTheSameSampleBytes) {
   ScratchDir dir;
+  const std::string data = DataCopy(dir);
   const std::string made = dir.Path("Sample.vdr");
   std::string error;
-  ASSERT_TRUE(MakeSampleDatabase((kDataDir + "WELT13.xml").c_str(),
-                                 (kDataDir + "sample_countries.txt").c_str(), made.c_str(),
+  ASSERT_TRUE(MakeSampleDatabase((data + "WELT13.xml").c_str(),
+                                 (data + "sample_countries.txt").c_str(), made.c_str(),
                                  "World countries", &error))
       << error;
   const std::vector<uint8_t> bytes = ReadBytes(made);
@@ -610,7 +620,9 @@ TEST(DataFiles, EveryBuildMakesTheSameSampleBytes) {
 }
 
 TEST(DataFiles, TheTemplatesOpenUses) {
-  SetFolders(kDataDir.c_str(), kDataDir.c_str());
+  ScratchDir dir;
+  const std::string data = DataCopy(dir);
+  SetFolders(data.c_str(), data.c_str());
   std::vector<ListColumn> columns;
   std::strcpy(templateFileName, "WELT13.xml");
   ASSERT_EQ(ReadStyleColumns(&columns), 1);
