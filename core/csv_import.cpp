@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/column_names.h"
+#include "core/history.h"
 #include "core/typed_number.h"
 #include "store/field_type.h"
 #include "store/text.h"
@@ -189,27 +190,41 @@ bool CsvImport::Check(const DatabaseFile& db, bool header, ImportProblem* proble
 
 bool CsvImport::Add(DatabaseFile* db, const ImportProgress& progress) {
   if (records_ == 0) return true;
+  // With nobody recording the store's changes, a history of its own takes
+  // the records back when one cannot be added: the adds may compact the
+  // records on the way, so their slots alone would not tell which they are.
+  History own;
+  const bool takeBackHere = db->journal == nullptr;
+  if (takeBackHere) {
+    own.Attach(db);
+    own.Begin(StepKind::kImport);
+  }
+  const bool added = AddAll(db, progress);
+  if (takeBackHere) {
+    if (!added) own.End(false, -1);
+    own.Attach(nullptr);
+  }
+  return added;
+}
+
+bool CsvImport::AddAll(DatabaseFile* db, const ImportProgress& progress) {
   if (!db->ReserveForAdds(records_)) return false;
   lastPercent_ = -1;
   std::vector<uint32_t> types(db->fieldCount);
   for (uint32_t f = 0; f < db->fieldCount; ++f) types[f] = db->FieldTypeOf(f + 1);
-  std::vector<int32_t> added;
-  added.reserve(records_);
+  uint32_t added = 0;
   CsvReader reader(text_, size_, separator_);
   std::vector<CsvValue> values;
   bool first = true;
-  while (added.size() < records_ && reader.Next(&values)) {
+  while (added < records_ && reader.Next(&values)) {
     if (first && header_) {
       first = false;
       continue;
     }
     first = false;
     const int32_t slot = db->AddRecord();
-    if (slot < 0) {
-      for (int32_t s : added) db->SetRecStat(s, kRecDeleted);
-      return false;
-    }
-    added.push_back(slot);
+    if (slot < 0) return false;
+    ++added;
     for (size_t i = 0; i < values.size(); ++i) {
       const uint32_t field = static_cast<uint32_t>(i + 1);
       CsvValue value;
@@ -224,7 +239,7 @@ bool CsvImport::Add(DatabaseFile* db, const ImportProgress& progress) {
       }
       db->WriteField(slot, field);
     }
-    if (added.size() % kProgressLines == 0) Report(progress, true, reader);
+    if (added % kProgressLines == 0) Report(progress, true, reader);
   }
   return true;
 }

@@ -69,7 +69,9 @@ class CsvImport {
   uint32_t RecordCount() const { return records_; }
   // Adds the lines the last Check passed as new records, in the file's
   // order, each in the slot the next Add command would give it. False when
-  // the database had no room for all of them: then none was added.
+  // the database had no room for all of them: then none was added. While a
+  // history records the store's changes (the program's Import), the caller
+  // ends its step and so takes them back; otherwise Add does.
   bool Add(DatabaseFile* db, const ImportProgress& progress = nullptr);
 
  private:
@@ -78,6 +80,7 @@ class CsvImport {
   // character the code page lacks.
   bool InCodePage(const CsvValue& value, CsvValue* converted);
   void Report(const ImportProgress& progress, bool adding, const CsvReader& reader);
+  bool AddAll(DatabaseFile* db, const ImportProgress& progress);
 
   platform::FileHandle file_ = platform::kNoFile;
   platform::Mapping mapping_;

@@ -1,6 +1,7 @@
 #include "core/working_copy.h"
 
 #include "core/folders.h"
+#include "core/history.h"
 #include "core/safe_copy.h"
 #include "core/templates/template_labels.h"
 #include "platform/platform.h"
@@ -39,13 +40,21 @@ void MarkChanged() {
   UpdateRecoveryRecord();
 }
 
-void MarkSaved() {
-  hasUserFile = 1;
+void MarkUnchanged() {
+  if (!databaseChanged) return;
   databaseChanged = 0;
   UpdateRecoveryRecord();
 }
 
+void MarkSaved() {
+  hasUserFile = 1;
+  databaseChanged = 0;
+  history.SetSavePoint();
+  UpdateRecoveryRecord();
+}
+
 void MarkMadeNew() {
+  history.Attach(&databaseFile, false);
   hasUserFile = 0;
   databaseChanged = 1;
   flushPending = true;
@@ -54,6 +63,7 @@ void MarkMadeNew() {
 }
 
 void MarkRestored(const RecoveryRecord& record) {
+  history.Attach(&databaseFile, false);
   hasUserFile = record.hasUserFile ? 1 : 0;
   databaseChanged = 1;
   UpdateRecoveryRecord();
@@ -94,6 +104,7 @@ OpenResult OpenWorkingCopyOf(const char* userFile) {
     databaseFile.Close();
     return OpenResult::kNotADatabase;
   }
+  history.Attach(&databaseFile);
   return OpenResult::kOpened;
 }
 
@@ -106,6 +117,7 @@ SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy) {
 }
 
 void ReleaseWorkingCopy() {
+  history.Attach(nullptr);
   databaseFile.Close();
   FreeColumnLabels();
   hasUserFile = 0;

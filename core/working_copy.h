@@ -19,10 +19,14 @@ extern uint32_t databaseChanged;
 // databaseChanged := 1, after any change to the working copy; the changes
 // are to be written to the disk (FlushWorkingCopyStep).
 void MarkChanged();
+// databaseChanged := 0, when Undo and Redo have brought the records back to
+// exactly what was saved.
+void MarkUnchanged();
 // The flags of a database just opened from, or saved to, the user's file:
-// hasUserFile := 1, databaseChanged := 0.
+// hasUserFile := 1, databaseChanged := 0; the history's saved state.
 void MarkSaved();
-// The flags of a database New just made: no file of the user's, changed.
+// The flags of a database New just made: no file of the user's, changed; its
+// history starts.
 void MarkMadeNew();
 
 enum class OpenResult {
@@ -31,8 +35,9 @@ enum class OpenResult {
   kNotWritten,    // the user's file reads, but the working copy could not be written
   kNotADatabase,  // the copy was made but is no database; nothing is open
 };
-// Copies the user's file over the working copy and opens the copy. An older
-// working copy is never opened in place of a file that cannot be copied.
+// Copies the user's file over the working copy and opens the copy, with an
+// empty history. An older working copy is never opened in place of a file
+// that cannot be copied.
 OpenResult OpenWorkingCopyOf(const char* userFile);
 // Opens the working copy as it is, for writing; 1 opened, 0 not.
 int OpenWorkingCopy();
@@ -48,7 +53,7 @@ enum class SaveResult {
 SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy);
 
 // Closes the working copy and frees the template's labels; hasUserFile := 0.
-// The recovery record goes with it.
+// The recovery record and the history go with it.
 void ReleaseWorkingCopy();
 
 // A working copy left by a session that ended without closing it, opened as
@@ -58,7 +63,7 @@ void ReleaseWorkingCopy();
 // record is this session's own.
 int OpenLeftWorkingCopy(RecoveryRecord* record);
 // The flags of a working copy given back (OpenLeftWorkingCopy): the user's
-// file as it was, changed.
+// file as it was, changed; its history starts.
 void MarkRestored(const RecoveryRecord& record);
 
 // Writes a part of the working copy's changes to the disk, so that a power

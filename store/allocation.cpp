@@ -17,6 +17,8 @@ bool NeedsGrowth(uint64_t used, uint64_t slots) {
 bool MayShrink(uint64_t used, uint64_t slots) { return used * 100 / slots < 70 && slots > 50; }
 // A growth adds a sixteenth of the slots in use, at least 10.
 uint32_t GrowthStep(uint32_t used) { return used / 16 < 10 ? 10 : used / 16; }
+// A shrink cuts three sixteenths of the slots above 100, 10 below.
+uint32_t ShrinkStep(uint32_t slots) { return slots > 100 ? slots * 3 / 16 : 10; }
 
 }  // namespace
 
@@ -125,8 +127,7 @@ void DatabaseFile::Shrink() {
   Close();
   writable = 1;
   if (!OpenStream()) return;
-  uint32_t k = slotCount > 100 ? slotCount * 3 / 16 : 10;
-  uint32_t shrunk = slotCount - k;
+  uint32_t shrunk = slotCount - ShrinkStep(slotCount);
   bool ok = platform::Seek(fileHandle, kSlotCountOffset) &&
             platform::WriteExact(fileHandle, &shrunk, 4);
   if (ok) {
@@ -139,9 +140,12 @@ void DatabaseFile::Shrink() {
 int DatabaseFile::ResizeIfNeeded() {
   if (view == nullptr || activeCount == 0) return view != nullptr;
   const uint32_t used = CountInUse();
+  StoreJournal* listener = Listener();
+  uint32_t told = slotCount;  // the count the journal was told of
   bool resized = false;
   if (NeedsGrowth(used, slotCount)) {
     const uint32_t k = GrowthStep(used);
+    if (listener) listener->SlotCountChanging(slotCount, told = slotCount + k);
     if (uint64_t{slotCount} + k <= reservedSlots) {
       // The zeros are there already: only the header's count grows.
       slotCount += k;
@@ -152,13 +156,53 @@ int DatabaseFile::ResizeIfNeeded() {
     if (!Grow()) resizeFailed = true;
   } else if (MayShrink(used, slotCount) && Compact() != 0) {
     resized = true;
+    if (listener) listener->SlotCountChanging(slotCount, told = slotCount - ShrinkStep(slotCount));
     Shrink();
   }
+  if (listener && slotCount != told) listener->ChangeFailed();
   if (resized) {
     writable = 1;
     Open();
   }
   return view != nullptr;
+}
+
+int DatabaseFile::ResizeRecordArea(uint32_t slots) {
+  if (view == nullptr || !writable || slots > 0x7FFFFFFFu) return 0;
+  if (slots <= reservedSlots || slots <= slotCount) {
+    // Within the room the file has: the slots cut off stay as room, their
+    // statuses empty, so that a growth into them later finds empty slots.
+    const bool quiet = journalQuiet;
+    journalQuiet = true;
+    for (uint32_t s = slots; s < slotCount; ++s)
+      if (RecStatAt(s) != kRecEmpty) PutRecStat(s, kRecEmpty);
+    journalQuiet = quiet;
+    if (reservedSlots < slotCount) reservedSlots = slotCount;
+    if (reuseScanStart > slots) reuseScanStart = slots;
+    slotCount = slots;
+    std::memcpy(view + kSlotCountOffset, &slotCount, 4);
+    CountActive();
+    return 1;
+  }
+  // Closing gives back the room; the file then grows by empty slots.
+  const uint32_t add = slots - slotCount;
+  Close();
+  writable = 1;
+  bool ok = OpenStream();
+  if (ok) {
+    uint64_t end = 0;
+    ok = platform::SeekToEnd(fileHandle, &end) && AppendEmptySlots(add);
+    if (ok && platform::Seek(fileHandle, kSlotCountOffset) && platform::WriteExact(fileHandle, &slots, 4)) {
+      slotCount = slots;
+    } else {
+      if (end > 0) platform::Truncate(fileHandle, end);
+      ok = false;
+    }
+    platform::CloseFile(fileHandle);
+    fileHandle = platform::kNoFile;
+  }
+  writable = 1;
+  return Open() == 1 && ok ? 1 : 0;
 }
 
 int DatabaseFile::ReserveForAdds(uint32_t count) {
@@ -219,6 +263,16 @@ int64_t DatabaseFile::CompactWithin(int64_t budget) {
 
   uint32_t target = 0;
   while (target < slotCount && IsInUse(RecStatAt(target))) ++target;
+  // The journal hears of the compaction as a whole, and of each record it
+  // moves; not of the copies and statuses that make the moves.
+  StoreJournal* listener = Listener();
+  if (listener) {
+    uint32_t end = slotCount;
+    while (end > target && !IsInUse(RecStatAt(end - 1))) --end;
+    listener->Compacting(budget, target, end);
+  }
+  const bool quiet = journalQuiet;
+  journalQuiet = true;
   int64_t lastFrom = -1, lastTo = -1;  // the last record moved all the way
   int64_t partialFrom = -1, partialSteps = 0;
   for (uint32_t s = target + 1; s < slotCount && budget > 0; ++s) {
@@ -230,6 +284,7 @@ int64_t DatabaseFile::CompactWithin(int64_t budget) {
       budget = 0;
       break;
     }
+    if (listener) listener->RecordMoving(s, target);
     CopySlot(static_cast<int32_t>(s), static_cast<int32_t>(target));
     budget -= distance;
     lastFrom = s;
@@ -244,10 +299,12 @@ int64_t DatabaseFile::CompactWithin(int64_t budget) {
   }
   if (partialFrom >= 0) {
     const int64_t stop = partialFrom - partialSteps;
+    if (listener) listener->RecordMoving(static_cast<uint32_t>(partialFrom), static_cast<uint32_t>(stop));
     for (int64_t s = stop; s < partialFrom; ++s)
       CopySlot(static_cast<int32_t>(partialFrom), static_cast<int32_t>(s));
     for (int64_t s = stop + 1; s <= partialFrom; ++s) PutRecStat(static_cast<uint32_t>(s), kRecDeleted);
   }
+  journalQuiet = quiet;
   holdRecount = savedHold;
   CountActive();
   return budget;

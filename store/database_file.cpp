@@ -60,7 +60,9 @@ void DatabaseFile::NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t af
 
 void DatabaseFile::PutRecStat(uint32_t slot, uint32_t value) {
   uint8_t* p = SlotAt(slot);
-  NoteRecStatChange(slot, LoadU32(p), value);
+  const uint32_t before = LoadU32(p);
+  if (StoreJournal* listener = Listener()) listener->StatusChanging(slot, before, value, p);
+  NoteRecStatChange(slot, before, value);
   StoreU32(p, value);
 }
 
@@ -306,7 +308,10 @@ int DatabaseFile::SetLongName(const char* text) {
   uint8_t name[kLongNameSize] = {};
   size_t n = strnlen(text, kLongNameSize);
   std::memcpy(name, text, n);
+  StoreJournal* listener = Listener();
+  if (listener) listener->LongNameChanging(view + kLongNameOffset);
   std::memcpy(view + kLongNameOffset, name, kLongNameSize);
+  if (listener) listener->LongNameChanged(view + kLongNameOffset);
   return 1;
 }
 
@@ -423,6 +428,15 @@ int32_t DatabaseFile::WriteField(int32_t slot, uint32_t field) {
   // A directory may place a field anywhere inside the file; writing one that
   // lies over the header or the directory would rewrite the layout itself.
   if (bytes == nullptr || bytes < view + recordAreaOffset) return -1;
+  const uint32_t width = FieldTypeWidth(code);
+  const uint32_t offset = static_cast<uint32_t>(bytes - SlotAt(static_cast<uint32_t>(slot)));
+  StoreJournal* listener = Listener();
+  if (listener) {
+    // A field laid over a status word or into the next slot is no change
+    // of one slot's fields.
+    if (fieldsOverStatus) listener->ChangeFailed();
+    else listener->BytesChanging(static_cast<uint32_t>(slot), offset, width, bytes);
+  }
   if (IsNumberType(code)) {
     if (code == kNumber8) {
       bytes[0] = static_cast<uint8_t>(numberValue);
@@ -434,12 +448,12 @@ int32_t DatabaseFile::WriteField(int32_t slot, uint32_t field) {
     }
   } else {
     // The text, cut to the field's width less one, and zeros after it.
-    uint32_t width = FieldTypeWidth(code);
     size_t n = strnlen(textValue, width - 1);
     std::memcpy(bytes, textValue, n);
     std::memset(bytes + n, 0, width - n);
     textValue[0] = 0;
   }
+  if (listener && !fieldsOverStatus) listener->BytesChanged(static_cast<uint32_t>(slot), offset, width, bytes);
   if (fieldsOverStatus) RecountLive();
   return code < kFieldTypeCount ? static_cast<int32_t>(code) : static_cast<int32_t>(kTextUndefined);
 }
@@ -450,6 +464,8 @@ int DatabaseFile::CopySlot(int32_t source, int32_t target) {
     return 0;
   if (source == target) return 1;
   uint8_t* to = SlotAt(static_cast<uint32_t>(target));
+  if (StoreJournal* listener = Listener())
+    listener->SlotCopying(static_cast<uint32_t>(source), static_cast<uint32_t>(target), to);
   NoteRecStatChange(static_cast<uint32_t>(target), LoadU32(to),
                     RecStatAt(static_cast<uint32_t>(source)));
   std::memcpy(to, SlotAt(static_cast<uint32_t>(source)), recordSize);
@@ -458,7 +474,24 @@ int DatabaseFile::CopySlot(int32_t source, int32_t target) {
 
 int DatabaseFile::ClearFields(int32_t slot) {
   if (view == nullptr || !writable || slot < 0 || static_cast<uint32_t>(slot) >= slotCount) return 0;
-  std::memset(SlotAt(static_cast<uint32_t>(slot)) + 4, 0, recordSize - 4);
+  uint8_t* fields = SlotAt(static_cast<uint32_t>(slot)) + 4;
+  StoreJournal* listener = Listener();
+  if (listener) listener->BytesChanging(static_cast<uint32_t>(slot), 4, recordSize - 4, fields);
+  std::memset(fields, 0, recordSize - 4);
+  if (listener) listener->BytesChanged(static_cast<uint32_t>(slot), 4, recordSize - 4, fields);
+  return 1;
+}
+
+const uint8_t* DatabaseFile::SlotBytes(int32_t slot) const {
+  if (view == nullptr || slot < 0 || static_cast<uint32_t>(slot) >= slotCount) return nullptr;
+  return SlotAt(static_cast<uint32_t>(slot));
+}
+
+int DatabaseFile::PutSlotBytes(int32_t slot, uint32_t offset, const uint8_t* bytes, uint32_t length) {
+  if (view == nullptr || !writable || slot < 0 || static_cast<uint32_t>(slot) >= slotCount || offset < 4 ||
+      offset > recordSize || length > recordSize - offset)
+    return 0;
+  std::memcpy(SlotAt(static_cast<uint32_t>(slot)) + offset, bytes, length);
   return 1;
 }
 

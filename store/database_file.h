@@ -15,9 +15,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 #include "store/field_type.h"
+#include "store/store_journal.h"
 
 namespace store {
 
@@ -62,6 +64,9 @@ struct DatabaseFile {
   uint32_t writable;
   // 1: the store's own loops keep activeCount as it is until they recount.
   uint32_t holdRecount;
+  // Told of every change before it is made, when set (core/history.h sets
+  // it); null when nobody listens.
+  StoreJournal* journal;
 
   // Opening, creating and closing.
   // Opens `path` (at most 599 characters) for reading, or reading and
@@ -146,6 +151,25 @@ struct DatabaseFile {
   // Compaction within kCompactBudget moves; what is left of the budget, 0
   // when it ran out before every in-use record stood at the front.
   int32_t Compact();
+  // The same with a budget of any size.
+  int64_t CompactWithin(int64_t budget);
+
+  // What taking a change back and making it again needs beyond the
+  // operations above; none of them is told to the journal.
+  // A slot's bytes, its status word first (recordSize of them); null when
+  // there is no such slot.
+  const uint8_t* SlotBytes(int32_t slot) const;
+  // Bytes into a slot, past its status word.
+  int PutSlotBytes(int32_t slot, uint32_t offset, const uint8_t* bytes, uint32_t length);
+  // The record area made `slots` slots long. Fewer slots keep the file's
+  // room, as room made for adds is kept; more take that room first and
+  // otherwise grow the file with empty slots. 0 when the file could not
+  // grow; it is then as it was.
+  int ResizeRecordArea(uint32_t slots);
+  // Slots first .. first + order.size() - 1 put in a new order: slot
+  // first + i gets the record in slot first + order[i]. The order is used
+  // up. False, and nothing moved, when there is no memory for one record.
+  bool PermuteSlots(uint32_t first, std::vector<uint32_t>* order);
 
   // Navigation and search.
   int32_t NextActive(int32_t slot);
@@ -204,8 +228,10 @@ struct DatabaseFile {
   void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();
-  // Compact with a budget of any size; what is left of it.
-  int64_t CompactWithin(int64_t budget);
+  // The journal, unless a compaction or a sort is telling its changes as a
+  // whole.
+  StoreJournal* Listener() const { return journalQuiet ? nullptr : journal; }
+  bool journalQuiet;
 };
 
 extern DatabaseFile databaseFile;

@@ -355,8 +355,6 @@ int DatabaseFile::SortByField(uint32_t field) {
     return 0;
   // A sort leaves every record in order, so its compaction runs to the end.
   CompactWithin(INT64_MAX);
-  std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[recordSize]());
-  if (!scratch) return 0;
   const uint32_t savedHold = holdRecount;
   holdRecount = 1;
 
@@ -391,29 +389,50 @@ int DatabaseFile::SortByField(uint32_t field) {
       });
     }
 
-    // Position i receives the record now at entries[i].index. Follow each
-    // cycle with the scratch record, marking filled positions with ~0u.
-    for (uint32_t i = 0; i < runLength; ++i) {
-      if (entries[i].index == ~0u || entries[i].index == i) continue;
-      std::memcpy(scratch.get(), SlotAt(runStart + i), recordSize);
-      uint32_t at = i;
-      for (;;) {
-        const uint32_t from = entries[at].index;
-        entries[at].index = ~0u;
-        if (from == i) {
-          std::memcpy(SlotAt(runStart + at), scratch.get(), recordSize);
-          break;
-        }
-        // The walk jumps about the file: fetch the next step's record ahead.
-        const uint32_t after = entries[from].index;
-        __builtin_prefetch(&entries[after]);
-        __builtin_prefetch(SlotAt(runStart + after));
-        __builtin_prefetch(SlotAt(runStart + after) + 64);
-        std::memcpy(SlotAt(runStart + at), SlotAt(runStart + from), recordSize);
-        at = from;
-      }
+    std::vector<uint32_t> order(runLength);
+    for (uint32_t i = 0; i < runLength; ++i) order[i] = entries[i].index;
+    std::vector<SortEntry>().swap(entries);
+    StoreJournal* listener = Listener();
+    if (listener) listener->Permuting(runStart, order.data(), runLength);
+    if (!PermuteSlots(runStart, &order)) {
+      // No room for the one record the moves need: nothing moved.
+      if (listener) listener->ChangeFailed();
+      holdRecount = savedHold;
+      return 0;
     }
   }
   holdRecount = savedHold;
   return 1;
+}
+
+bool DatabaseFile::PermuteSlots(uint32_t first, std::vector<uint32_t>* order) {
+  std::vector<uint32_t>& from = *order;
+  const uint32_t count = static_cast<uint32_t>(from.size());
+  if (view == nullptr || !writable || first > slotCount || count > slotCount - first) return false;
+  std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[recordSize]);
+  if (!scratch) return false;
+  // Position i receives the record now at from[i]. Follow each cycle with
+  // the scratch record, marking filled positions with ~0u. The records keep
+  // their statuses, so the counts stay as they are.
+  for (uint32_t i = 0; i < count; ++i) {
+    if (from[i] == ~0u || from[i] == i) continue;
+    std::memcpy(scratch.get(), SlotAt(first + i), recordSize);
+    uint32_t at = i;
+    for (;;) {
+      const uint32_t source = from[at];
+      from[at] = ~0u;
+      if (source == i) {
+        std::memcpy(SlotAt(first + at), scratch.get(), recordSize);
+        break;
+      }
+      // The walk jumps about the file: fetch the next step's record ahead.
+      const uint32_t after = from[source];
+      __builtin_prefetch(&from[after]);
+      __builtin_prefetch(SlotAt(first + after));
+      __builtin_prefetch(SlotAt(first + after) + 64);
+      std::memcpy(SlotAt(first + at), SlotAt(first + source), recordSize);
+      at = source;
+    }
+  }
+  return true;
 }

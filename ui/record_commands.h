@@ -1,12 +1,16 @@
 // The record commands both windows offer, each written once and called by
-// both dispatchers: Add, Copy, Delete, Goto, Search; and the Shift-click edit
-// of a field and the sort by a column, which change records too. A command
-// that picks a record makes it the current one (ShowRecord); a command that
-// changes the database marks it changed and ends with RefreshViews.
+// both dispatchers: Add, Copy, Delete, Goto, Search, Rename, Undo and Redo;
+// and the Shift-click edit of a field and the sort by a column, which change
+// records too. A command that picks a record makes it the current one
+// (ShowRecord); a command that changes the records runs the change through
+// ChangeRecords (core/record_changes.h), which makes it one step of the
+// history and marks the database changed, and ends with RefreshViews.
 //
 // `owner` is the window the command came from: its prompts are owned by it,
 // and after a prompt the command goes on only while that window still shows
-// the open database.
+// the open database. A command that asked about a record acts on that
+// record or on none: if records were added, deleted or moved while the
+// question was open (in the other window), the answer changes nothing.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +18,8 @@
 #include <cstdint>
 
 #include "ui/dialogs/prompt_dialog.h"
+
+constexpr char kNoMatchMessage[] = "No Match Found";
 
 // The Goto prompt's text: the current record number it starts with, and the
 // number typed.
@@ -41,10 +47,14 @@ void GotoCommand(HWND owner);
 // through the other hits.
 void SearchCommand(HWND owner);
 // Shift-click on the record form at client height y: the field's value in
-// an input prompt captioned with the field's type; OK stores what was typed
-// into the record the form showed. A number field takes only a whole number
-// it can hold; anything else is refused with a message.
+// an input prompt captioned with the field's type, its line as long as the
+// field; OK stores what was typed into the record the form showed, unless
+// it is what the field holds already. A number field takes only a whole
+// number it can hold; anything else is refused with a message.
 void EditFieldCommand(HWND form, int y);
+// The "Database Name" prompt; OK stores the name typed as the long name,
+// which the caption then shows.
+void RenameCommand(HWND owner);
 // Sorts the database by a field (from 1), as a click on its column header
 // does, and remembers the field in sortField; when the order changed, the
 // database is marked changed and both windows show it. Nothing while a sort
@@ -53,3 +63,8 @@ void SortRecords(uint32_t field);
 // sortField := 0, when a database is released: a column clicked in one
 // database means nothing in the next.
 void ForgetSortField();
+// Edit > Undo and Edit > Redo: the last step taken back, or made again;
+// both windows then show the store as it is, the list on the record the
+// step was about. Nothing while a question is open in either window.
+void UndoCommand();
+void RedoCommand();

@@ -9,6 +9,7 @@
 
 #include "core/folders.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/shell_open.h"
 #include "resources/resource.h"
 #include "ui/dialogs/about_box.h"
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/dialogs/options_dialog.h"
+#include "ui/shell_open.h"
 
 namespace dialogsteps {
 

@@ -5,6 +5,7 @@
 // are redirected to (RegOverridePredefKey), where a key can be locked to see
 // a write fail.
 #include "ui/dialogs/options_dialog.h"
+#include "ui/shell_open.h"
 
 #include <gtest/gtest.h>
 

@@ -18,6 +18,7 @@
 
 #include "core/folders.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/shell_open.h"
 #include "ui/placement.h"
 #include "core/settings.h"
 #include "resources/resource.h"

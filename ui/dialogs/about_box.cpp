@@ -8,7 +8,7 @@
 #include <initializer_list>
 
 #include "core/folders.h"
-#include "ui/dialogs/options_dialog.h"
+#include "ui/shell_open.h"
 #include "resources/resource.h"
 
 uint32_t aboutOpen = 0;

@@ -3,23 +3,17 @@
 
 #include "ui/dialogs/options_dialog.h"
 
-#include <shellapi.h>
-
 #include <initializer_list>
 
 #include "core/folders.h"
 #include "resources/resource.h"
+#include "ui/shell_open.h"
 
 uint32_t optionsOpen = 0;
 
 namespace {
 
 constexpr char kProgramFileName[] = "Veldrana.exe";
-constexpr char kHelpFileName[] = "ReadMe.htm";
-
-void ShellExecuteOpen(const char* target) {
-  ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
-}
 
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
@@ -63,15 +57,6 @@ void ProgramPathWith(const char* suffix, char* text, size_t textSize) {
 }
 
 }  // namespace
-
-void (*shellOpenHandler)(const char* target) = ShellExecuteOpen;
-
-void ShellOpen(const char* target) { shellOpenHandler(target); }
-
-void OpenHelpPage() {
-  char path[kFolderSize];
-  if (JoinPath(programFolder, kHelpFileName, path, sizeof path)) ShellOpen(path);
-}
 
 void ShowOptions(HWND owner) {
   if (optionsOpen) return;

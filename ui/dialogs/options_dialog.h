@@ -1,6 +1,5 @@
 // The Options dialog (File > Options...) and the .vdr file association it
-// writes, and the shell's default action with which the program opens its
-// help page, folders and links.
+// writes.
 //
 // The dialog offers "Set File Associations", which makes this program the
 // handler of .vdr files, and "Help"; its three check boxes hold no setting.
@@ -53,13 +52,3 @@ void AssociationIcon(char* icon, size_t iconSize);
 // key's unnamed value) to text as REG_SZ, with its terminating zero. true
 // when the value was written.
 bool WriteRegistryText(HKEY root, const char* keyPath, const char* valueName, const char* text);
-
-// Opens programFolder + "ReadMe.htm", the help page, with the shell.
-void OpenHelpPage();
-
-// Opens a file, a folder or a link with the shell's default action
-// (ShellExecuteA, no verb, no parameters, shown normally); the shell reports
-// its own errors and the result is not examined. Goes through
-// shellOpenHandler, which tests may point at a recorder.
-void ShellOpen(const char* target);
-extern void (*shellOpenHandler)(const char* target);

@@ -8,7 +8,9 @@
 
 #include "ui/dialogs/prompt_dialog.h"
 
+#include <cstring>
 #include <mutex>
+#include <string>
 
 #include "resources/resource.h"
 
@@ -19,6 +21,10 @@ char* promptText = nullptr;
 size_t promptInputLimit = 0;
 uintptr_t promptResult = 0;
 std::atomic<uint32_t> promptOpen{0};
+namespace {
+// The prompts open now that wait for an answer (navigators do not).
+uint32_t questionsOpen = 0;
+}  // namespace
 
 namespace {
 
@@ -33,7 +39,7 @@ struct PromptState {
   char message[kPromptTextSize] = {};
   char secondLine[kPromptTextSize] = {};
   char* buffer = nullptr;  // input modes: the caller's buffer
-  size_t inputLimit = kPromptTextSize - 1;
+  size_t inputLimit = kPromptTextSize - 1;  // it holds inputLimit + 1 bytes at least
   HWND target = nullptr;   // navigator: where the requests go
   HFONT captionFont = nullptr;
   HFONT smallCaptionFont = nullptr;
@@ -121,6 +127,7 @@ void ApplyFonts(HWND dialog, PromptState* state) {
 
 BOOL InitPrompt(HWND dialog, PromptState* state) {
   promptOpen.fetch_add(1);
+  if (state->mode != kPromptNavigator) ++questionsOpen;
   SetWindowLongPtrA(dialog, DWLP_USER, (LONG_PTR)state);
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
@@ -137,15 +144,12 @@ BOOL InitPrompt(HWND dialog, PromptState* state) {
 
   HWND edit = GetDlgItem(dialog, IDC_PROMPT_EDIT);
   if (input) {
-    // The caller's buffer may lack a terminator; take at most its size.
-    char start[kPromptTextSize] = {};
-    if (state->buffer) {
-      size_t length = 0;
-      while (length < kPromptTextSize - 1 && state->buffer[length]) length++;
-      CopyBytes(state->buffer, start, sizeof start, length);
-    }
-    SetWindowTextA(edit, start);
-    if (state->inputLimit < kPromptTextSize - 1) SendMessageA(edit, EM_LIMITTEXT, state->inputLimit, 0);
+    // The caller's buffer may lack a terminator; take at most what the line
+    // takes.
+    std::string start;
+    if (state->buffer) start.assign(state->buffer, strnlen(state->buffer, state->inputLimit));
+    SetWindowTextA(edit, start.c_str());
+    SendMessageA(edit, EM_LIMITTEXT, state->inputLimit, 0);
     ShowWindow(edit, SW_SHOWNA);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SetFocus(edit);
@@ -166,7 +170,7 @@ void NavigatorRequest(HWND dialog, PromptState* state, UINT message) {
 
 void EndPrompt(HWND dialog, PromptState* state, uintptr_t answer) {
   if (IsInputMode(state->mode) && state->buffer)
-    GetDlgItemTextA(dialog, IDC_PROMPT_EDIT, state->buffer, (int)kPromptTextSize);
+    GetDlgItemTextA(dialog, IDC_PROMPT_EDIT, state->buffer, (int)(state->inputLimit + 1));
   EndDialog(dialog, (INT_PTR)answer);
 }
 
@@ -198,6 +202,7 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         state->captionFont = state->smallCaptionFont = nullptr;
         SetWindowLongPtrA(dialog, DWLP_USER, 0);
         promptOpen.fetch_sub(1);
+        if (state->mode != kPromptNavigator) --questionsOpen;
       }
       return FALSE;
     default:
@@ -232,7 +237,7 @@ uintptr_t ShowPrompt(HWND owner) {
   FillState(promptMode, promptCaption, promptMessage, promptText, &state);
   if (IsInputMode(state.mode)) {
     state.buffer = promptText;
-    if (promptInputLimit > 0 && promptInputLimit < kPromptTextSize - 1) state.inputLimit = promptInputLimit;
+    if (promptInputLimit > 0) state.inputLimit = promptInputLimit;
   }
   if (state.mode == kPromptNavigator) state.target = (HWND)promptResult;
   // Until the user answers, the answer is Cancel: a prompt that cannot be
@@ -305,6 +310,8 @@ uintptr_t ShowQuestion(HWND owner, const char* message, const char* secondLine) 
   promptText = const_cast<char*>(secondLine);  // shown only, never written in this mode
   return ShowPrompt(owner);
 }
+
+bool QuestionOpen() { return questionsOpen > 0; }
 
 void NotePromptOpened() { promptOpen.fetch_add(1); }
 

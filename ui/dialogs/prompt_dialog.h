@@ -76,7 +76,9 @@ constexpr uintptr_t kPromptDontSave = 3; // the save question's third answer
 constexpr uintptr_t kPromptNo = 3;       // the question's third answer
 
 // The size of an input buffer: the typed text comes back as at most
-// kPromptTextSize - 1 characters and a terminating zero.
+// kPromptTextSize - 1 characters and a terminating zero, unless the line is
+// given a longer limit (promptInputLimit) and the buffer that many bytes
+// and one more.
 constexpr size_t kPromptTextSize = 600;
 
 // Messages the search navigator posts to its target window, wParam and
@@ -93,7 +95,7 @@ extern char* promptText;             // line 3 (a question's second line); in th
                                      // starts the edit and the typed text comes back in it,
                                      // whichever button ends the prompt
 // In the input modes, the most characters the line takes; 0 for
-// kPromptTextSize - 1.
+// kPromptTextSize - 1. The buffer holds at least this many and one more.
 extern size_t promptInputLimit;
 // The answer of the last prompt (kPromptOk, kPromptCancel or kPromptDontSave);
 // it keeps its value until the next prompt. For a navigator run through
@@ -105,6 +107,9 @@ extern uintptr_t promptResult;
 // window refuses New while it is not 0. The New dialog counts itself here as
 // well: ++ when it starts, -- when it ends.
 extern std::atomic<uint32_t> promptOpen;
+// Whether a prompt that waits for an answer is open on the user-interface
+// thread (a navigator does not count): Undo and Redo wait for it.
+bool QuestionOpen();
 
 // Shows the prompt the request describes, modally over owner (which may be
 // null), and returns when the user has answered. Reads the request, stores
@@ -137,8 +142,8 @@ uintptr_t ShowMessage(HWND owner, const char* message, const char* secondLine = 
 // Mode 1, with a second line when one is given.
 uintptr_t ShowConfirmation(HWND owner, const char* message, const char* secondLine = nullptr);
 // An input prompt: mode is kPromptInput or kPromptFieldInput (+ kPromptSmallCaption);
-// buffer holds kPromptTextSize bytes.
-// maxLength: the most characters the line takes (at most kPromptTextSize - 1).
+// maxLength: the most characters the line takes; buffer holds at least
+// kPromptTextSize bytes, and maxLength + 1.
 uintptr_t ShowInput(HWND owner, uint32_t mode, const char* caption, char* buffer,
                     size_t maxLength = kPromptTextSize - 1);
 // The save question: kPromptOk save, kPromptCancel cancel, kPromptDontSave go on without saving.

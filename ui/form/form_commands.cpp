@@ -6,15 +6,13 @@
 #include "store/database_file.h"
 #include "ui/command_bars.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/options_dialog.h"
+#include "ui/shell_open.h"
 #include "ui/dialogs/prompt_dialog.h"
 #include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
 #include "ui/record_commands.h"
 
 namespace {
-
-constexpr char kNoMatchMessage[] = "No Match Found";
 
 void PreviousCommand() { ShowRecord(databaseFile.PreviousActive(currentSlot)); }
 

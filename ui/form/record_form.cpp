@@ -10,8 +10,8 @@
 #include "store/database_file.h"
 #include "store/text.h"
 #include "ui/command_bars.h"
-#include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
+#include "ui/views.h"
 #include "ui/painting.h"
 #include "ui/placement.h"
 
@@ -240,8 +240,6 @@ void RefreshRecordForm() {
   UpdateStatusBar();
   if (recordForm != nullptr) InvalidateRect(recordForm, nullptr, TRUE);
 }
-
-void UpdateStatusBar() { ShowDatabaseStatus(recordForm != nullptr, currentRecordNumber); }
 
 void CloseRecordForm() {
   if (recordForm != nullptr) SendMessageA(recordForm, WM_CLOSE, 0, 0);

@@ -48,9 +48,6 @@ void ShowRecord(int32_t slot);
 // After the database changed: the current record's number again, the status
 // bar, and the form repainted when it is open.
 void RefreshRecordForm();
-// The status bar from the current state ("Record 3 of 12" while the form is
-// open).
-void UpdateStatusBar();
 // Closes the form, when it is open, as its close box does.
 void CloseRecordForm();
 // The field (from 1) whose row lies at client height y of the form, or 0.

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 
-#include "core/csv_export.h"
 #include "core/folders.h"
 #include "core/templates/new_database.h"
 #include "core/templates/template_labels.h"
@@ -24,7 +23,6 @@ namespace {
 constexpr char kRejectedMessage[] = "Not a Veldrana file";
 constexpr char kWorkingCopyMessage[] = "The working copy could not be written:";
 constexpr char kDialogFailedMessage[] = "The file dialog could not be shown.";
-constexpr char kExportFailedMessage[] = "The export could not be written:";
 constexpr char kLeftWorkMessage[] = "Veldrana was not closed properly.";
 constexpr char kSaveFailedMessage[] = "The file could not be saved:";
 constexpr char kChangedMessage[] = "This Veldrana has been changed.";
@@ -40,26 +38,10 @@ OPENFILENAMEA fileDialog;
 // contents.
 void ReportSaveFailure() { ShowMessage(mainWindow, kSaveFailedMessage, currentFileName); }
 
-// An opened database in the main window, its template chosen: the file
-// commands, the first record current, the caption, the columns and rows.
-void ShowDatabase() {
-  DatabaseFile& db = databaseFile;
-  SetFileItemsEnabled(true);
-  // The first record becomes the current one.
-  const int32_t first = db.SlotOfRecordNumber(1);
-  SelectRecord(first >= 0 ? first : 0);
-  db.ReadLongName();
-  SetWindowTextA(mainWindow, db.textValue[0] != 0 ? db.textValue : kMainCaption);
-  // The columns and labels are there from the start, also for a database
-  // without records: the first record added is shown under them.
-  LoadStyleColumns(db.fieldCount);
-  RebuildRecordList();
-}
-
 void ShowOpenedDatabase() {
   UseTemplateOfDatabase(databaseFile);
-  ShowDatabase();
   MarkSaved();
+  ShowDatabase();
 }
 
 }  // namespace
@@ -93,16 +75,14 @@ void OpenDatabase(const char* path) {
   const OpenResult result = OpenWorkingCopyOf(path);
   if (result == OpenResult::kOpened) {
     ShowOpenedDatabase();
-  } else {
-    ReleaseWorkingCopy();
-    SetFileItemsEnabled(false);
-    if (result == OpenResult::kNotWritten)
-      ShowMessage(mainWindow, kWorkingCopyMessage, workingCopyPath);
-    else
-      ShowMessage(mainWindow, kRejectedMessage);
+    return;
   }
-  RepaintBand();
-  UpdateStatusBar();
+  ReleaseWorkingCopy();
+  ShowDatabase();
+  if (result == OpenResult::kNotWritten)
+    ShowMessage(mainWindow, kWorkingCopyMessage, workingCopyPath);
+  else
+    ShowMessage(mainWindow, kRejectedMessage);
 }
 
 int SaveDatabase() {
@@ -129,7 +109,7 @@ int SaveDatabase() {
     case SaveResult::kWorkingCopyLost:
       // The working copy itself is gone: nothing is left open.
       ReleaseDatabase();
-      ShowNoDatabase();
+      ShowDatabase();
       ShowMessage(mainWindow, kRejectedMessage);
       return 0;
     case SaveResult::kNotWritten:
@@ -168,7 +148,7 @@ void NewCommand() {
   if (CloseDatabase() != 0) return;
   if (ShowNewDialog(mainWindow) != kNewAccepted) {
     // The database before was closed all the same.
-    if (!DatabaseOpen()) ShowNoDatabase();
+    if (!DatabaseOpen()) ShowDatabase();
     return;
   }
   // The list's columns and the labels come from the chosen template; a
@@ -178,18 +158,12 @@ void NewCommand() {
       LoadStyleColumns(databaseFile.fieldCount) != 1) {
     ReleaseDatabase();
     ForgetTemplate();
-    ShowNoDatabase();
+    ShowDatabase();
     return;
   }
-  SetFileItemsEnabled(true);
   MarkMadeNew();
-  SetWindowTextA(mainWindow, newDatabaseName);
-  const int32_t slot = databaseFile.SlotOfRecordNumber(1);
-  if (slot != -1) SelectRecord(slot);
-  RebuildRecordList();
   // The band has no file to name yet.
-  RepaintBand();
-  UpdateStatusBar();
+  ShowDatabase(newDatabaseName);
 }
 
 void OpenCommand(HWND owner) {
@@ -200,21 +174,13 @@ void OpenCommand(HWND owner) {
     SetCurrentFileName(chosen);
     OpenDatabase(currentFileName);
   } else {
-    ShowNoDatabase();  // the database before was closed all the same
+    ShowDatabase();  // the database before was closed all the same
   }
 }
 
 void CloseCommand() {
   if (CloseDatabase() != 0) return;
-  ShowNoDatabase();
-}
-
-void ExportCommand() {
-  if (ExportCsv(databaseFile) == 1) return;
-  char path[kFolderSize] = "";
-  const DWORD length = GetFullPathNameA(kCsvFileName, sizeof path, path, nullptr);
-  if (length == 0 || length >= sizeof path) CopyText(kCsvFileName, path, sizeof path);
-  ShowMessage(mainWindow, kExportFailedMessage, path);
+  ShowDatabase();
 }
 
 void OfferLeftWork() {
@@ -236,10 +202,8 @@ void OfferLeftWork() {
   }
   if (record.hasUserFile) SetCurrentFileName(record.userFile);
   UseTemplateNamed(databaseFile, record.templateName);
-  ShowDatabase();
   MarkRestored(record);
-  RepaintBand();
-  UpdateStatusBar();
+  ShowDatabase();
 }
 
 void OpenDroppedFile(const char* path) {

@@ -45,9 +45,6 @@ void NewCommand();            // the New dialog, then the new database shown
 void OpenCommand(HWND owner);  // the open dialog, then the chosen database
 void CloseCommand();
 void OpenDroppedFile(const char* path);
-// File > Export: "Veldrana.CSV" in the current folder; a failure is told,
-// naming the file.
-void ExportCommand();
 
 // At start-up, before a file named on the command line opens: a working copy
 // that an earlier session left with unsaved changes is offered back. OK opens

@@ -4,22 +4,24 @@
 
 #include <string>
 
+#include "core/csv_export.h"
 #include "core/csv_import.h"
 #include "core/folders.h"
+#include "core/record_changes.h"
 #include "core/spreadsheet_export.h"
 #include "core/templates/template_labels.h"
 #include "core/working_copy.h"
 #include "store/database_file.h"
+#include "store/text.h"
 #include "ui/dialogs/prompt_dialog.h"
-#include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
-#include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
 #include "ui/views.h"
 
 namespace {
 
 constexpr char kUnreadMessage[] = "The file could not be read:";
+constexpr char kExportFailedMessage[] = "The export could not be written:";
 constexpr char kUnwrittenMessage[] = "The file could not be written:";
 constexpr char kNoRoomMessage[] = "Not imported: there is no room";
 constexpr char kNoRoomDetail[] = "for the records in the database.";
@@ -78,22 +80,19 @@ void ImportCommand(HWND owner) {
     header = answer == kPromptOk;
   }
   ImportProblem problem;
-  if (!import.Check(databaseFile, header, &problem, ShowImportProgress)) {
-    UpdateStatusBar();
-    ShowMessage(mainWindow, ImportProblemPlace(problem).c_str(), problem.reason.c_str());
-    return;
+  const bool checked = import.Check(databaseFile, header, &problem, ShowImportProgress);
+  bool noRoom = false;
+  if (checked && import.RecordCount() > 0) {
+    ChangeRecords(StepKind::kImport, [&] {
+      noRoom = !import.Add(&databaseFile, ShowImportProgress);
+      return StepResult{!noRoom, -1};
+    });
   }
-  if (import.RecordCount() == 0) {
-    UpdateStatusBar();
-    return;
-  }
-  if (!import.Add(&databaseFile, ShowImportProgress)) {
-    UpdateStatusBar();
-    ShowMessage(mainWindow, kNoRoomMessage, kNoRoomDetail);
-    return;
-  }
-  MarkChanged();
+  // Whatever happened, the status bar leaves the progress, and the list and
+  // the form show the records as they are.
   RefreshViews();
+  if (!checked) ShowMessage(mainWindow, ImportProblemPlace(problem).c_str(), problem.reason.c_str());
+  else if (noRoom) ShowMessage(mainWindow, kNoRoomMessage, kNoRoomDetail);
 }
 
 void ExportAsCommand(HWND owner) {
@@ -103,4 +102,12 @@ void ExportAsCommand(HWND owner) {
   SpreadsheetFileName(databaseFile.textValue, path, sizeof path);
   if (!ChooseCsvFile(owner, path, CsvDialog::kSave)) return;
   if (!WriteSpreadsheetCsv(databaseFile, path)) ShowMessage(mainWindow, kUnwrittenMessage, path);
+}
+
+void ExportCommand() {
+  if (ExportCsv(databaseFile) == 1) return;
+  char path[kFolderSize] = "";
+  const DWORD length = GetFullPathNameA(kCsvFileName, sizeof path, path, nullptr);
+  if (length == 0 || length >= sizeof path) CopyText(kCsvFileName, path, sizeof path);
+  ShowMessage(mainWindow, kExportFailedMessage, path);
 }

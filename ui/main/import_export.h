@@ -1,6 +1,7 @@
-// File > Import and File > Export As: a CSV file's rows added to the open
-// database, and the database written for a spreadsheet, each through the
-// system's file dialog. The work is in core/csv_import.h and
+// File > Import, File > Export and File > Export As: a CSV file's rows added
+// to the open database, the records written as "Veldrana.CSV", and the
+// database written for a spreadsheet through the system's file dialog. The
+// work is in core/csv_import.h, core/csv_export.h and
 // core/spreadsheet_export.h.
 #pragma once
 
@@ -14,3 +15,6 @@ void ImportCommand(HWND owner);
 // The save dialog, suggesting the database's name with ".csv", then the
 // file written in its place; a failure is told.
 void ExportAsCommand(HWND owner);
+// File > Export: "Veldrana.CSV" in the current folder; a failure is told,
+// naming the file.
+void ExportCommand();

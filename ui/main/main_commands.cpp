@@ -20,23 +20,10 @@
 #include "ui/main/record_list.h"
 #include "ui/placement.h"
 #include "ui/record_commands.h"
+#include "ui/shell_open.h"
 #include "ui/views.h"
 
 namespace {
-
-constexpr char kNamePrompt[] = "Database Name";
-
-void RenameCommand(HWND window) {
-  char name[kPromptTextSize] = "";
-  databaseFile.ReadLongName();
-  CopyText(databaseFile.textValue, name, sizeof name);
-  if (ShowInput(window, kPromptInput, kNamePrompt, name) != kPromptOk || !DatabaseOpen()) return;
-  // The header holds 299 characters; the caption shows what was stored.
-  databaseFile.SetLongName(name);
-  databaseFile.ReadLongName();
-  MarkChanged();
-  SetWindowTextA(mainWindow, databaseFile.textValue);
-}
 
 // The focused row's record, shown.
 void EditCommand() {

@@ -37,7 +37,7 @@ void OnCreate(HWND window, const CREATESTRUCTA* create) {
   toolbar = CreateCommandToolbar(window, kToolbarId, kMainToolbar,
                                  sizeof kMainToolbar / sizeof kMainToolbar[0]);
   CreateStatusBar(window, kMainCaption);
-  ShowDatabaseStatus(false, -1);
+  UpdateStatusBar();
   CreateRecordList(window);
   // The file named on the command line opens once the message loop runs.
   const char* file = static_cast<const char*>(create->lpCreateParams);

@@ -14,6 +14,7 @@
 #include "core/templates/template_labels.h"
 #include "store/database_file.h"
 #include "store/text.h"
+#include "ui/views.h"
 
 HWND recordList;
 
@@ -107,19 +108,7 @@ void ForgetRecordList() {
   std::vector<uint32_t>().swap(rowSlots);
 }
 
-int32_t FieldText(int32_t slot, uint32_t field) {
-  DatabaseFile& db = databaseFile;
-  const int32_t code = db.ReadField(slot, field);
-  if (code < 0) {
-    db.textValue[0] = 0;
-    return -1;
-  }
-  if (IsNumberType(static_cast<uint32_t>(code)))
-    NumberToUnsignedText(db.numberValue, db.textValue, sizeof db.textValue);
-  return code;
-}
-
-void RebuildRecordList() {
+void RebuildRecordList(int32_t touched, bool select) {
   if (recordList == nullptr) return;
   // Emptied first, as a list filled anew would be: no row keeps the focus or
   // a selection, and the view goes back to the top.
@@ -127,6 +116,14 @@ void RebuildRecordList() {
   rowSlots.clear();
   if (!DatabaseOpen()) return;
   SendMessageA(recordList, LVM_SETITEMCOUNT, databaseFile.activeCount, 0);
+  const int32_t number = select ? databaseFile.RecordNumberOf(touched) : -1;
+  if (number > 0) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(recordList, LVM_SETITEMSTATE, static_cast<WPARAM>(number - 1), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(recordList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(number - 1), FALSE);
+  }
 }
 
 bool AnswerRecordList(NMHDR* header, LRESULT* result) {

@@ -17,14 +17,11 @@ void CreateRecordList(HWND parent);
 // recordList := null, once the control is destroyed with its window.
 void ForgetRecordList();
 
-// Reads field `field` (from 1) of a slot into databaseFile.textValue as the
-// program shows it: number fields as unsigned decimal text with every digit,
-// texts as stored. Returns the field's type code, or -1 (and an empty text)
-// when there is no such field or record.
-int32_t FieldText(int32_t slot, uint32_t field);
-
-// Empties the list and fills it again from the open database.
-void RebuildRecordList();
+// Empties the list and fills it again from the open database. With select,
+// the row of the record in slot `touched` is then focused, selected and
+// scrolled into view. Only ui/views.h calls it: the views are brought up to
+// date together.
+void RebuildRecordList(int32_t touched = -1, bool select = false);
 // Answers the list's requests for the texts it shows and for the row that
 // typing goes to; false for notifications of other kinds or other controls.
 bool AnswerRecordList(NMHDR* header, LRESULT* result);

@@ -4,6 +4,7 @@
 
 #include "store/database_file.h"
 #include "store/text.h"
+#include "ui/form/record_form.h"
 
 HWND statusBar;
 
@@ -18,7 +19,9 @@ void ShowStatusText(const char* text) {
   UpdateWindow(statusBar);
 }
 
-void ShowDatabaseStatus(bool formOpen, int32_t recordNumber) {
+void UpdateStatusBar() {
+  const bool formOpen = recordForm != nullptr;
+  const int32_t recordNumber = currentRecordNumber;
   char text[64];
   if (databaseFile.view == nullptr) {
     CopyText("No File!", text, sizeof text);

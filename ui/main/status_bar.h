@@ -13,9 +13,9 @@ constexpr int kStatusBarId = 60;
 void CreateStatusBar(HWND parent, const char* text);
 // statusBar := null, once the control is destroyed with its window.
 void ForgetStatusBar();
-// Shows the open database's state; with formOpen, the position of the
-// record the form shows (recordNumber, -1 when it is not active).
-void ShowDatabaseStatus(bool formOpen, int32_t recordNumber);
+// Shows the open database's state; while the record form is open, the
+// position of the record it shows ("Record 3 of 12").
+void UpdateStatusBar();
 // Shows a text at once, painted before the caller goes on: how far a long
 // command has come.
 void ShowStatusText(const char* text);
