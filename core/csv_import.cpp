@@ -120,7 +120,8 @@ std::string CsvImport::FirstLineText(size_t maxLength) const {
     if (!text.empty()) text += ", ";
     text += value;
   }
-  if (text.size() > maxLength) text = text.substr(0, maxLength < 3 ? 0 : maxLength - 3) + "...";
+  if (text.size() > maxLength)
+    text = text.substr(0, FitText(text.data(), text.size(), maxLength < 3 ? 0 : maxLength - 3)) + "...";
   return text;
 }
 

@@ -17,11 +17,23 @@ constexpr char kDefaultName[] = "Veldrana";
 constexpr char kExtension[] = ".csv";
 // What Windows refuses in a file name, besides the control characters.
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A value needs quotes when it holds a separator, a quote or a line break,
+// and when it begins or ends with a blank, which readers take off an
+// unquoted value.
+bool NeedsQuotes(const char* text, size_t length) {
+  if (length > 0 && (IsBlank(text[0]) || IsBlank(text[length - 1]))) return true;
+  for (size_t i = 0; i < length; ++i)
+    if (text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n') return true;
+  return false;
+}
+
 // One value in UTF-8, in quotes when it needs them.
 void PutValue(const char* text, size_t length, std::string* utf8, ChunkedOutput* out) {
   utf8->clear();
   platform::AppendUtf8FromCodePage(text, length, utf8);
-  if (utf8->find_first_of(",\"\r\n") == std::string::npos) {
+  if (!NeedsQuotes(utf8->data(), utf8->size())) {
     out->Append(*utf8);
     return;
   }
@@ -56,9 +68,7 @@ void WriteRows(const DatabaseFile& db, ChunkedOutput* out) {
       const char* text;
       const size_t length = db.DisplayText(static_cast<int32_t>(s), f, digits, &text);
       // Most values need neither converting nor quoting.
-      if (IsAscii(text, length) && std::memchr(text, ',', length) == nullptr &&
-          std::memchr(text, '"', length) == nullptr && std::memchr(text, '\r', length) == nullptr &&
-          std::memchr(text, '\n', length) == nullptr)
+      if (IsAscii(text, length) && !NeedsQuotes(text, length))
         out->Append(text, length);
       else
         PutValue(text, length, &utf8, out);

@@ -80,6 +80,16 @@ long CollationKeyPart(const char* text, size_t length, CollationKeyState* state,
 bool AppendCodePageFromUtf8(const char* text, size_t length, std::string* out);
 void AppendUtf8FromCodePage(const char* text, size_t length, std::string* out);
 
+// Whether a byte of the system code page begins a character of two bytes,
+// as in the double-byte code pages (Japanese 932, Chinese 936 and 950,
+// Korean 949); never in a single-byte one.
+bool IsLeadByte(uint8_t byte);
+#ifndef _WIN32
+// Test seam, natively: the code page IsLeadByte goes by (1252, 932, 936,
+// 949 or 950). The conversions to and from UTF-8 stay 1252's.
+void SetCodePage(uint32_t codePage);
+#endif
+
 bool CopyFileOver(const char* from, const char* to);
 // Moves from over to, replacing it.
 bool ReplaceFileWith(const char* from, const char* to);

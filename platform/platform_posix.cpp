@@ -259,6 +259,25 @@ void AppendUtf8FromCodePage(const char* text, size_t length, std::string* out) {
   }
 }
 
+namespace {
+uint32_t codePage = 1252;
+}  // namespace
+
+bool IsLeadByte(uint8_t byte) {
+  switch (codePage) {
+    case 932:
+      return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return byte >= 0x81 && byte <= 0xFE;
+    default:
+      return false;
+  }
+}
+
+void SetCodePage(uint32_t page) { codePage = page; }
+
 bool CopyFileOver(const char* from, const char* to) {
   int in = open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;

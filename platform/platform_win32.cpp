@@ -129,6 +129,8 @@ void Unmap(Mapping* mapping) {
   *mapping = Mapping();
 }
 
+bool IsLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 int CompareText(const char* a, const char* b) {
   return CompareStringA(LOCALE_USER_DEFAULT, 0, a, -1, b, -1) - CSTR_EQUAL;
 }

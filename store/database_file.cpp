@@ -306,7 +306,7 @@ int DatabaseFile::SetLongName(const char* text) {
   // Exactly 300 bytes from a 300-byte title buffer; a shorter text is padded
   // with zeros rather than followed by whatever lies behind it.
   uint8_t name[kLongNameSize] = {};
-  size_t n = strnlen(text, kLongNameSize);
+  const size_t n = FitText(text, strnlen(text, kLongNameSize + 1), kLongNameSize);
   std::memcpy(name, text, n);
   StoreJournal* listener = Listener();
   if (listener) listener->LongNameChanging(view + kLongNameOffset);
@@ -448,7 +448,7 @@ int32_t DatabaseFile::WriteField(int32_t slot, uint32_t field) {
     }
   } else {
     // The text, cut to the field's width less one, and zeros after it.
-    size_t n = strnlen(textValue, width - 1);
+    const size_t n = FitText(textValue, strnlen(textValue, width), width - 1);
     std::memcpy(bytes, textValue, n);
     std::memset(bytes + n, 0, width - n);
     textValue[0] = 0;

@@ -2,15 +2,28 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
+
 size_t TextLength(const char* text) { return std::strlen(text); }
+
+size_t FitText(const char* text, size_t length, size_t room) {
+  if (length <= room) return length;
+  // A trail byte can look like a lead byte: only a walk from the start
+  // tells the characters apart.
+  size_t n = 0;
+  while (n < room) {
+    const size_t step = platform::IsLeadByte(static_cast<uint8_t>(text[n])) && n + 1 < length ? 2 : 1;
+    if (n + step > room) break;
+    n += step;
+  }
+  return n;
+}
 
 void CopyText(const char* source, char* destination, size_t destinationSize) {
   if (destinationSize == 0) return;
-  size_t n = 0;
-  while (n + 1 < destinationSize && source[n] != 0) {
-    destination[n] = source[n];
-    ++n;
-  }
+  size_t n = strnlen(source, destinationSize);
+  if (n == destinationSize) n = FitText(source, n, destinationSize - 1);
+  std::memcpy(destination, source, n);
   destination[n] = 0;
 }
 

@@ -8,7 +8,11 @@
 
 // Number of bytes before the terminator.
 size_t TextLength(const char* text);
-// Copies text and terminator, cut to fit the destination.
+// How many of a text's first `length` bytes fit into `room` bytes: all of
+// them, or fewer, cut before a character of the double-byte code pages
+// rather than between its two bytes.
+size_t FitText(const char* text, size_t length, size_t room);
+// Copies text and terminator, cut (FitText) to fit the destination.
 void CopyText(const char* source, char* destination, size_t destinationSize);
 // Copies source over the destination's terminator, cut to fit.
 void AppendText(char* destination, size_t destinationSize, const char* source);

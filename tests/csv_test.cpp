@@ -412,7 +412,12 @@ TEST_F(CsvImportTest, ExportsImportBackIntoTheSameRecords) {
   Make({12, 2, 11, 0, 14});
   const Rows rows = {{"Z\xFCrich, \"CH\"", "4294967295", "a\r\nb", "255", std::string(999, '\xE9')},
                      {"", "0", "", "0", ""},
-                     {" blanks ", "7", ";\t", "1", "x"}};
+                     {" blanks ", "7", ";\t", "1", "x"},
+                     // Blanks, quotes, separators and line breaks first, in the middle and last.
+                     {"   ", "1", "\"", "2", "   "},
+                     {",", "3", " \n ", "4", "a,\"b\"\r\n"},
+                     {"\t", "5", "  x  ", "6", " "},
+                     {"\"q\" ", "8", ",", "9", "\r"}};
   for (size_t r = 0; r < rows.size(); ++r) {
     const int32_t slot = db_->AddRecord();
     ASSERT_GE(slot, 0);

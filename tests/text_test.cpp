@@ -2,8 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/platform.h"
 #include "store/text.h"
+#include "tests/store_test_util.h"
 
 namespace {
 
@@ -87,5 +90,48 @@ TEST(TextCopies, NeverWritePastTheDestination) {
   CopyBytes("0123456789", out, 4, 9);  // cut to the destination
   EXPECT_STREQ(out, "012");
 }
+
+#ifndef _WIN32
+// A text cut to a buffer, a field or the long name keeps the characters of a
+// double-byte code page whole; a single-byte code page is cut at the byte.
+TEST(TextCopies, ACutNeverSplitsADoubleByteCharacter) {
+  const struct {
+    uint32_t page;
+    std::string text;
+    size_t room, kept;
+  } cases[] = {
+      {1252, "\x82\xA0\x82\xA2", 3, 3},
+      {932, "\x82\xA0\x82\xA2", 3, 2},  // the second character goes whole
+      {932, "a\x82\xA0", 2, 1},
+      {932, "\x82\xA0" "a", 3, 3},
+      {932, "\xE0\x81\x81\x81", 3, 2},  // a trail byte that could lead
+      {932, "\xA0\xB1\x82\xA0", 3, 2},  // half-width kana take one byte
+      {936, "\xC4\xE3\xBA\xC3", 3, 2},
+      {949, "\xB0\xA1" "b", 2, 2},
+      {950, "\xA7\x41\xA6\x6E", 3, 2},
+      {950, "\xA7\x41\xA6\x6E", 4, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.page) + ": " + c.text);
+    platform::SetCodePage(c.page);
+    EXPECT_EQ(FitText(c.text.data(), c.text.size(), c.room), c.kept);
+    std::vector<char> buffer(c.room + 1, 'x');
+    CopyText(c.text.c_str(), buffer.data(), buffer.size());
+    EXPECT_EQ(std::string(buffer.data()), c.text.substr(0, c.kept));
+  }
+  // A field and the long name, in Japanese.
+  platform::SetCodePage(932);
+  testutil::ScratchDir dir;
+  testutil::Db db;
+  ASSERT_TRUE(testutil::CreateAndOpen(*db, dir.Path("j.vdr"), {10}));
+  testutil::SetText(*db, 0, 1, "\x82\xA0\x82\xA2");
+  EXPECT_EQ(testutil::GetText(*db, 0, 1), "\x82\xA0");
+  const std::string name = std::string(299, 'n') + "\x82\xA0";
+  ASSERT_EQ(db->SetLongName(name.c_str()), 1);
+  ASSERT_EQ(db->ReadLongName(), 1);
+  EXPECT_EQ(std::string(db->textValue), std::string(299, 'n'));
+  platform::SetCodePage(1252);
+}
+#endif
 
 }  // namespace
