@@ -85,6 +85,19 @@ void PostKeyCommand(int command) {
   PostMessageA(target, WM_COMMAND, command, 0);
 }
 
+// While a dialog runs its own message loop, the idle flush of
+// RunMessageLoop waits; this timer, which every loop dispatches, writes the
+// changes meanwhile.
+constexpr UINT kFlushTimerMs = 1000;
+// The parts written at one tick: enough to finish a small file, short
+// enough not to hold up the dialog.
+constexpr int kFlushStepsPerTick = 4;
+
+void CALLBACK FlushTimer(HWND, UINT, UINT_PTR, DWORD) {
+  for (int i = 0; i < kFlushStepsPerTick && FlushWorkingCopyStep(); ++i) {
+  }
+}
+
 // The command of a key pressed with Ctrl, or 0.
 int CtrlCommand(WPARAM key) {
   switch (key) {
@@ -180,6 +193,8 @@ StartResult StartProgram(const StartOptions& options) {
   ShowMainWindow(loadResult);
 
   SetWorkingCopyPath();
+  static UINT_PTR flushTimer = 0;
+  if (flushTimer == 0) flushTimer = SetTimer(nullptr, 0, kFlushTimerMs, FlushTimer);
   return StartResult::kStarted;
 }
 

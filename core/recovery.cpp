@@ -52,13 +52,13 @@ struct Reader {
   }
 };
 
-bool RecordPath(char* path, size_t pathSize) {
-  return JoinPath(dataFolder, kRecoveryFileName, path, pathSize);
+bool RecordPath(const char* name, char* path, size_t pathSize) {
+  return JoinPath(dataFolder, name, path, pathSize);
 }
 
 }  // namespace
 
-bool WriteRecoveryRecord(const RecoveryRecord& record) {
+bool WriteRecoveryRecord(const RecoveryRecord& record, const char* name) {
   std::vector<uint8_t> bytes(kMagic, kMagic + 8);
   PutWord(&bytes, kVersion);
   PutWord(&bytes, (record.unsaved ? kUnsaved : 0) | (record.hasUserFile ? kUserFile : 0));
@@ -66,7 +66,7 @@ bool WriteRecoveryRecord(const RecoveryRecord& record) {
   PutText(&bytes, record.templateName);
   PutWord(&bytes, Checksum(bytes.data(), bytes.size()));
   char path[kFolderSize], side[kFolderSize + 16];
-  if (!RecordPath(path, sizeof path) || !SideFilePath(path, side, sizeof side)) return false;
+  if (!RecordPath(name, path, sizeof path) || !SideFilePath(path, side, sizeof side)) return false;
   platform::FileHandle file = platform::CreateAlways(side);
   if (file == platform::kNoFile) return false;
   bool ok = platform::WriteExact(file, bytes.data(), bytes.size());
@@ -76,10 +76,10 @@ bool WriteRecoveryRecord(const RecoveryRecord& record) {
   return ok;
 }
 
-bool ReadRecoveryRecord(RecoveryRecord* record) {
+bool ReadRecoveryRecord(RecoveryRecord* record, const char* name) {
   *record = RecoveryRecord();
   char path[kFolderSize];
-  if (!RecordPath(path, sizeof path)) return false;
+  if (!RecordPath(name, path, sizeof path)) return false;
   platform::FileHandle file = platform::OpenExisting(path, false);
   if (file == platform::kNoFile) return false;
   std::vector<uint8_t> bytes(kMaxSize + 1);
@@ -104,7 +104,7 @@ bool ReadRecoveryRecord(RecoveryRecord* record) {
   return true;
 }
 
-void RemoveRecoveryRecord() {
+void RemoveRecoveryRecord(const char* name) {
   char path[kFolderSize];
-  if (RecordPath(path, sizeof path)) platform::DeleteFileAt(path);
+  if (RecordPath(name, path, sizeof path)) platform::DeleteFileAt(path);
 }

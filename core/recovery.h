@@ -24,9 +24,11 @@ struct RecoveryRecord {
   char templateName[kRecoveryTextSize] = {};
 };
 
-// Writes the record to dataFolder + kRecoveryFileName, beside it first and
-// then in its place; false when it could not be written.
-bool WriteRecoveryRecord(const RecoveryRecord& record);
+// Writes the record to dataFolder + name, beside it first and then in its
+// place; false when it could not be written. The working copy's record is
+// kRecoveryFileName; working copies kept aside have records of their own
+// (core/working_copy.h).
+bool WriteRecoveryRecord(const RecoveryRecord& record, const char* name = kRecoveryFileName);
 // Reads and checks the record; false when there is none or it is damaged.
-bool ReadRecoveryRecord(RecoveryRecord* record);
-void RemoveRecoveryRecord();
+bool ReadRecoveryRecord(RecoveryRecord* record, const char* name = kRecoveryFileName);
+void RemoveRecoveryRecord(const char* name = kRecoveryFileName);

@@ -1,5 +1,7 @@
 #include "core/working_copy.h"
 
+#include <string>
+
 #include "core/folders.h"
 #include "core/history.h"
 #include "core/safe_copy.h"
@@ -62,23 +64,104 @@ void MarkMadeNew() {
   UpdateRecoveryRecord();
 }
 
-void MarkRestored(const RecoveryRecord& record) {
-  history.Attach(&databaseFile, false);
-  hasUserFile = record.hasUserFile ? 1 : 0;
-  databaseChanged = 1;
-  UpdateRecoveryRecord();
+namespace {
+
+// The files of a working copy kept aside: "Left<n>.dat" and its record
+// "Left<n>.rec" in the data folder.
+std::string KeptName(int kept, const char* extension) { return "Left" + std::to_string(kept) + extension; }
+
+bool KeptPath(int kept, const char* extension, char* path, size_t pathSize) {
+  return JoinPath(dataFolder, KeptName(kept, extension).c_str(), path, pathSize);
 }
 
-int OpenLeftWorkingCopy(RecoveryRecord* record) {
-  // With a database open, the record is this session's own.
-  if (DatabaseOpen()) return 0;
-  if (ReadRecoveryRecord(record) && record->unsaved) {
-    if (OpenWorkingCopy() == 1) return 1;
-    databaseFile.Close();
-  }
-  RemoveRecoveryRecord();
-  return 0;
+// Whether a file is a database, and its long name.
+bool ReadsAsDatabase(const char* path, std::string* longName) {
+  if (databaseFile.OpenFile(path, false) != 1) return false;
+  databaseFile.ReadLongName();
+  *longName = databaseFile.textValue;
+  databaseFile.Close();
+  return true;
 }
+
+}  // namespace
+
+std::vector<LeftWork> FindLeftWork() {
+  std::vector<LeftWork> found;
+  // With a database open, the working copy's record is this session's own.
+  if (DatabaseOpen()) return found;
+  for (int kept = 0; kept <= kMostKeptWork; ++kept) {
+    LeftWork work;
+    work.kept = kept;
+    const std::string record = kept == 0 ? std::string(kRecoveryFileName) : KeptName(kept, ".rec");
+    char copy[kFolderSize];
+    if (kept == 0) CopyText(workingCopyPath, copy, sizeof copy);
+    else if (!KeptPath(kept, ".dat", copy, sizeof copy)) continue;
+    const bool readable = ReadRecoveryRecord(&work.record, record.c_str());
+    if (readable && work.record.unsaved && ReadsAsDatabase(copy, &work.longName)) {
+      found.push_back(work);
+      continue;
+    }
+    // No record, or nothing left to give back: its files go.
+    if (platform::FileExists((std::string(dataFolder) + record).c_str())) {
+      RemoveRecoveryRecord(record.c_str());
+      if (kept > 0) platform::DeleteFileAt(copy);
+    }
+  }
+  return found;
+}
+
+int RestoreLeftWork(const LeftWork& work) {
+  if (DatabaseOpen()) return 0;
+  if (work.kept > 0) {
+    // Copied, not moved: until the working copy's own record is written,
+    // the kept copy and its record are what the next start finds.
+    char copy[kFolderSize];
+    if (!KeptPath(work.kept, ".dat", copy, sizeof copy) || !platform::CopyFileOver(copy, workingCopyPath))
+      return 0;
+  }
+  if (OpenWorkingCopy() != 1) {
+    databaseFile.Close();
+    return 0;
+  }
+  if (work.record.hasUserFile) SetCurrentFileName(work.record.userFile);
+  history.Attach(&databaseFile, false);
+  hasUserFile = work.record.hasUserFile ? 1 : 0;
+  databaseChanged = 1;
+  UpdateRecoveryRecord();
+  if (work.kept > 0) DiscardLeftWork(work);
+  return 1;
+}
+
+void DiscardLeftWork(const LeftWork& work) {
+  if (work.kept == 0) {
+    RemoveRecoveryRecord();
+    return;
+  }
+  char copy[kFolderSize];
+  RemoveRecoveryRecord(KeptName(work.kept, ".rec").c_str());
+  if (KeptPath(work.kept, ".dat", copy, sizeof copy)) platform::DeleteFileAt(copy);
+}
+
+bool KeepLeftWork(const LeftWork& work) {
+  if (work.kept > 0) return true;  // aside already
+  for (int kept = 1; kept <= kMostKeptWork; ++kept) {
+    char copy[kFolderSize], record[kFolderSize];
+    if (!KeptPath(kept, ".dat", copy, sizeof copy) || !KeptPath(kept, ".rec", record, sizeof record)) return false;
+    if (platform::FileExists(copy) || platform::FileExists(record)) continue;
+    // The record first, then the copy, then the working copy's record: a
+    // start after any of these steps finds the work, once or twice.
+    if (!WriteRecoveryRecord(work.record, KeptName(kept, ".rec").c_str())) return false;
+    if (!platform::ReplaceFileWith(workingCopyPath, copy)) {
+      platform::DeleteFileAt(record);
+      return false;
+    }
+    RemoveRecoveryRecord();
+    return true;
+  }
+  return false;
+}
+
+bool FlushPending() { return flushPending; }
 
 bool FlushWorkingCopyStep() {
   if (!flushPending) return false;

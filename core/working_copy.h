@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/recovery.h"
 
@@ -56,17 +58,34 @@ SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy);
 // The recovery record and the history go with it.
 void ReleaseWorkingCopy();
 
-// A working copy left by a session that ended without closing it, opened as
-// it is: 1 when the recovery record says it holds unsaved changes and it opens
-// as a database (then databaseFile holds it and *record says whose it is), 0
-// otherwise, and the record is removed. Nothing while a database is open: its
-// record is this session's own.
-int OpenLeftWorkingCopy(RecoveryRecord* record);
-// The flags of a working copy given back (OpenLeftWorkingCopy): the user's
-// file as it was, changed; its history starts.
-void MarkRestored(const RecoveryRecord& record);
+// Work an earlier session left: a working copy with unsaved changes, left
+// by a session that ended without closing its database (kept 0: the one at
+// workingCopyPath), or kept aside at an earlier start (kept n: "Left<n>.dat"
+// with its record "Left<n>.rec" in the data folder).
+struct LeftWork {
+  RecoveryRecord record;
+  int kept = 0;
+  std::string longName;
+};
+constexpr int kMostKeptWork = 20;
+// The work left, the working copy's first, then what was kept aside, each
+// found to open as a database. Files that hold nothing to give back (no
+// unsaved changes, no database) are removed. Nothing while a database is
+// open: the working copy's record is then this session's own.
+std::vector<LeftWork> FindLeftWork();
+// Opens a left work as the working copy (a kept one is copied into its
+// place first), its user's file currentFileName, changed, with a fresh
+// history: 1 opened, 0 not.
+int RestoreLeftWork(const LeftWork& work);
+// Forgets it, so that no start offers it again.
+void DiscardLeftWork(const LeftWork& work);
+// Keeps it for the next start: the working copy and its record move aside,
+// out of the way of whatever this session opens. False when they could not.
+bool KeepLeftWork(const LeftWork& work);
 
 // Writes a part of the working copy's changes to the disk, so that a power
-// cut loses nothing already shown; the program calls it while it is idle.
-// True while there is more to write.
+// cut loses nothing already shown; the program calls it while it is idle,
+// and on a timer while a dialog is open. True while there is more to write.
 bool FlushWorkingCopyStep();
+// Whether changes wait to be written.
+bool FlushPending();

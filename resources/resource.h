@@ -92,7 +92,7 @@
 #define IDC_PROMPT_LINE3 852
 #define IDC_PROMPT_LINE4 853
 #define IDC_PROMPT_RULE 600
-#define IDC_PROMPT_BOX 1014  // multi-line box, never shown by the prompts
+#define IDC_PROMPT_BOX 1014  // multi-line box: a message too long for its lines
 
 // The About box.
 #define IDD_ABOUT 1025

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "store/database_file.h"
 #include "ui/main/file_menu.h"
 #include "tests/gui/program_test_util.h"
+#include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
 #include "ui/main/status_bar.h"
 
@@ -446,6 +448,87 @@ TEST_F(FileCommandsTest, ExportAsWritesForSpreadsheetsThroughTheSaveDialog) {
   EXPECT_EQ(prompts.seen[0].line3, other);
   EXPECT_FALSE(FileExists(other));
   EXPECT_FALSE(FileExists(other + ".saving"));
+}
+
+// After an import, done or refused, both windows show the records as they
+// are: on a file whose first add compacts, the form keeps its record where
+// the compaction moved it, and the list reads the store.
+TEST_F(FileCommandsTest, AfterAnImportTheViewsShowTheRecordsAsTheyAre) {
+  OpenUserFile();
+  // 60 records in every other slot of 120: the next add compacts.
+  std::vector<uint32_t> statuses(120, kRecDeleted);
+  for (size_t s = 0; s < 120; s += 2) statuses[s] = kRecActive;
+  testutil::SetStatuses(databaseFile, statuses);
+  for (int32_t s = 0; s < 120; s += 2) testutil::SetText(databaseFile, s, 1, "r" + std::to_string(s));
+  currentSlot = 100;
+  ShowRecordForm();
+  const std::string csv = Path("more.csv");
+  const struct {
+    const char* text;
+    std::vector<PromptAnswer> answers;
+    int rows;
+    int32_t formSlot;
+  } imports[] = {
+      {"a,1\nb,2\nc,3\nd,4\ne,x\nf,6\n", {IDC_PROMPT_THIRD, IDOK}, 60, 100},  // refused at line 5
+      {"a,1\nb,2\nc,3\n", {IDC_PROMPT_THIRD}, 63, 50},
+  };
+  for (const auto& step : imports) {
+    SCOPED_TRACE(step.text);
+    testutil::WriteBytes(csv, std::vector<uint8_t>(step.text, step.text + strlen(step.text)));
+    PromptAnswers prompts(step.answers);
+    FileDialogAnswer dialog("Open", csv);
+    Command(IDM_IMPORT);
+    EXPECT_EQ(prompts.seen.size(), step.answers.size());
+    EXPECT_EQ(RowCount(), step.rows);
+    ASSERT_NE(recordForm, nullptr);
+    EXPECT_EQ(currentSlot, step.formSlot);
+    EXPECT_EQ(testutil::GetText(databaseFile, currentSlot, 1), "r100");
+    EXPECT_EQ(StatusText(), "Record 51 of " + std::to_string(step.rows));
+    // Row by row, what the list shows is what the store holds.
+    for (int row : {0, 50, step.rows - 1}) {
+      const int32_t slot = databaseFile.SlotOfRecordNumber(static_cast<uint32_t>(row + 1));
+      EXPECT_EQ(Cell(row, 0), std::to_string(slot));
+      EXPECT_EQ(Cell(row, 3), testutil::GetText(databaseFile, slot, 1));
+    }
+  }
+}
+
+// A change made while a dialog runs its own loop reaches the disk without
+// waiting for the dialog to close: the About box stays open until the change
+// made from it is written.
+struct WriteWhileOpen : DialogResponder {
+  WriteWhileOpen() : DialogResponder("About Veldrana") {}
+  void Respond(HWND dialog) override {
+    about = dialog;
+    SetTimer(nullptr, 0, 50, Tick);
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+    WriteWhileOpen& self = *current;
+    ++self.ticks;
+    if (self.ticks == 1) {
+      SendMessageA(mainWindow, WM_COMMAND, CMD_ADD, 0);
+      self.pendingAfterChange = FlushPending();
+    } else if (!FlushPending() || self.ticks > 100) {
+      self.written = !FlushPending();
+      KillTimer(nullptr, timer);
+      guitest::PostCommand(self.about, IDOK);
+    }
+  }
+  static WriteWhileOpen* current;
+  HWND about = nullptr;
+  int ticks = 0;
+  bool pendingAfterChange = false, written = false;
+};
+WriteWhileOpen* WriteWhileOpen::current;
+
+TEST_F(FileCommandsTest, ChangesReachTheDiskWhileADialogIsOpen) {
+  OpenUserFile();
+  WriteWhileOpen watch;
+  WriteWhileOpen::current = &watch;
+  Command(IDM_ABOUT);
+  EXPECT_TRUE(watch.pendingAfterChange);
+  EXPECT_TRUE(watch.written);
+  EXPECT_EQ(RowCount(), 3);
 }
 
 }  // namespace

@@ -107,6 +107,14 @@ std::string LineOf(HWND prompt, int id) {
   GetDlgItemTextA(prompt, id, text, sizeof text);
   return text;
 }
+// A prompt's message and second line, from the text box when they were too
+// long for their lines.
+std::string PromptLines(HWND prompt) {
+  if (!IsWindowVisible(GetDlgItem(prompt, 1014))) return LineOf(prompt, 851) + "\n" + LineOf(prompt, 852);
+  std::string box = LineOf(prompt, 1014);
+  const size_t end = box.find("\r\n");
+  return end == std::string::npos ? box : box.substr(0, end) + "\n" + box.substr(end + 2);
+}
 
 Settings ReadSettingsFile(const std::string& path) {
   Settings read = {};
@@ -258,8 +266,7 @@ TEST_F(RecoveryTest, OkGivesBackTheWorkOfAKilledSession) {
   PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "", folder);
   HWND prompt = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
-  EXPECT_EQ(LineOf(prompt, 851), "Veldrana was not closed properly.");
-  EXPECT_EQ(LineOf(prompt, 852), "Restore the unsaved changes to " + database + "?");
+  EXPECT_EQ(PromptLines(prompt), "Veldrana was not closed properly.\nRestore the unsaved changes to " + database + "?");
   PostMessageA(prompt, WM_COMMAND, IDOK, 0);
   HWND window = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(process.dwProcessId)) && Text(window) == "Fruit"; }));
@@ -273,22 +280,80 @@ TEST_F(RecoveryTest, OkGivesBackTheWorkOfAKilledSession) {
   EXPECT_EQ(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// Cancel discards the work, and only then the file named on the command line
-// opens; the user's file is as it was saved.
-TEST_F(RecoveryTest, CancelDiscardsItAndTheCommandLineFileOpensAfterTheQuestion) {
-  KillWithUnsavedWork();
-  const std::string other = MakeFruit(folder + "other.vdr", "Other");
-  PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + other + "\"", folder);
-  HWND prompt = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
-  HWND window = MainWindowOf(process.dwProcessId);
-  Sleep(300);
-  EXPECT_EQ(Text(window), "Veldrana 0.93");  // nothing opened while it asks
-  PostMessageA(prompt, WM_COMMAND, IDCANCEL, 0);
-  ASSERT_TRUE(WaitFor([&] { return Text(window) == "Other"; }));
-  EXPECT_EQ(testutil::ReadBytes(database), saved);
-  Close(process, window);
-  EXPECT_EQ(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
+// Each answer, with another file named on the command line: Yes gives the
+// work back in place of that file; No discards it, and the file opens;
+// Cancel keeps it for the next start, and so does a log-off before any
+// answer, and the file opens. Nothing opens while it asks, and the user's
+// file is never touched.
+TEST_F(RecoveryTest, EachAnswerGivesBackDiscardsOrKeepsTheWork) {
+  const struct {
+    const char* name;
+    int answer;  // the button, or 0 for the end of the Windows session
+    const char* caption;
+    bool askedAgain;
+  } cases[] = {
+      {"Yes", IDOK, "Fruit", false},
+      {"No", 3, "Other", false},
+      {"Cancel", IDCANCEL, "Other", true},
+      {"log-off", 0, nullptr, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    KillWithUnsavedWork();
+    const std::string question = "Veldrana was not closed properly.\nRestore the unsaved changes to " + database + "?";
+    const std::string other = MakeFruit(folder + "other.vdr", "Other");
+    PROCESS_INFORMATION process = Launch(folder + "Veldrana.exe", "\"" + other + "\"", folder);
+    HWND prompt = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
+    EXPECT_EQ(PromptLines(prompt), question);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(prompt, 3)));  // No, beside Yes and Cancel
+    HWND window = MainWindowOf(process.dwProcessId);
+    Sleep(300);
+    EXPECT_EQ(Text(window), "Veldrana 0.93");  // nothing opened while it asks
+    if (c.answer == 0) {
+      DWORD_PTR allowed = 0;
+      SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kTimeoutMs, &allowed);
+      ASSERT_EQ(WaitForSingleObject(process.hProcess, kTimeoutMs), WAIT_OBJECT_0);
+    } else {
+      PostMessageA(prompt, WM_COMMAND, static_cast<WPARAM>(c.answer), 0);
+      ASSERT_TRUE(WaitFor([&] { return Text(window) == c.caption; }));
+      if (c.answer == IDOK) {
+        HWND list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+        // Changed: closing asks, and Discard is the user's own choice.
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return (prompt = PromptOf(process.dwProcessId)) != nullptr; }));
+        PostMessageA(prompt, WM_COMMAND, 3 /* Discard */, 0);
+        ASSERT_EQ(WaitForSingleObject(process.hProcess, kTimeoutMs), WAIT_OBJECT_0);
+      } else {
+        Close(process, window);
+      }
+    }
+    EXPECT_EQ(testutil::ReadBytes(database), saved);
+    // The next start asks again only about work that was kept.
+    PROCESS_INFORMATION next = Launch(folder + "Veldrana.exe", "", folder);
+    HWND again = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return MainWindowOf(next.dwProcessId) != nullptr; }));
+    const bool asked = WaitFor([&] { return (again = PromptOf(next.dwProcessId)) != nullptr; }, 1500);
+    EXPECT_EQ(asked, c.askedAgain);
+    if (asked) {
+      EXPECT_EQ(PromptLines(again), question);
+      PostMessageA(again, WM_COMMAND, IDOK, 0);  // and it comes back whole
+      HWND list = nullptr;
+      ASSERT_TRUE(WaitFor([&] {
+        list = FindWindowExA(MainWindowOf(next.dwProcessId), nullptr, WC_LISTVIEWA, nullptr);
+        return list != nullptr && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 4;
+      }));
+      TerminateProcess(next.hProcess, 9);
+    } else {
+      Close(next, MainWindowOf(next.dwProcessId));
+    }
+    WaitForSingleObject(next.hProcess, kTimeoutMs);
+    // Nothing is left for the next case.
+    DeleteFileA(Record().c_str());
+    DeleteFileA((folder + "Left1.dat").c_str());
+    DeleteFileA((folder + "Left1.rec").c_str());
+  }
 }
 
 // A damaged working copy is never offered; its record goes without a word.

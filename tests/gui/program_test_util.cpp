@@ -200,6 +200,14 @@ void PromptAnswers::Respond(HWND dialog) {
   prompt.line1 = line(IDC_PROMPT_LINE1);
   prompt.line2 = line(IDC_PROMPT_LINE2);
   prompt.line3 = line(IDC_PROMPT_LINE3);
+  // A message too long for its line shows in the text box, with its second
+  // line after a line break: read back as the two lines.
+  prompt.box = line(IDC_PROMPT_BOX);
+  if (!prompt.box.empty()) {
+    const size_t end = prompt.box.find("\r\n");
+    prompt.line2 = prompt.box.substr(0, end);
+    prompt.line3 = end == std::string::npos ? "" : prompt.box.substr(end + 2);
+  }
   prompt.editShown = guitest::ItemShown(dialog, IDC_PROMPT_EDIT);
   prompt.edit = guitest::ItemText(dialog, IDC_PROMPT_EDIT);
   prompt.cancelShown = guitest::ItemShown(dialog, IDCANCEL);
@@ -216,7 +224,32 @@ void PromptAnswers::Respond(HWND dialog) {
     answers_.erase(answers_.begin());
   }
   if (answer.typed) SetDlgItemTextA(dialog, IDC_PROMPT_EDIT, answer.typed);
+  if (answer.meanwhile) {
+    Later(dialog, answer);
+    return;
+  }
   guitest::PostCommand(dialog, answer.button);
+}
+
+namespace {
+// The answer waiting for the prompt's loop, and its prompt.
+PromptAnswer laterAnswer;
+HWND laterDialog;
+
+void CALLBACK AnswerLater(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  const PromptAnswer answer = laterAnswer;
+  laterAnswer = PromptAnswer();
+  if (!IsWindow(laterDialog)) return;
+  answer.meanwhile();
+  if (IsWindow(laterDialog)) guitest::PostCommand(laterDialog, answer.button);
+}
+}  // namespace
+
+void PromptAnswers::Later(HWND dialog, const PromptAnswer& answer) {
+  laterAnswer = answer;
+  laterDialog = dialog;
+  SetTimer(nullptr, 0, 30, AnswerLater);
 }
 
 void ButtonAnswer::Respond(HWND dialog) {

@@ -29,17 +29,22 @@ namespace programtest {
 // What a prompt showed, and who owned it.
 struct PromptSeen {
   std::string line1, line2, line3, edit;
+  std::string box;  // the text box, when it shows the two lines instead
   bool editShown = false, cancelShown = false, thirdShown = false;
   HWND owner = nullptr;
   LONG line1Height = 0;  // the height of the caption line's font
 };
 
 // One answer to a prompt: the button (IDOK, IDCANCEL or IDC_PROMPT_THIRD)
-// and, when given, the text typed into its edit first.
+// and, when given, the text typed into its edit first. With `meanwhile`,
+// the answer waits until that has run while the prompt is open, in the
+// prompt's own message loop: what the user does in the other window.
 struct PromptAnswer {
-  PromptAnswer(int button = IDCANCEL, const char* typed = nullptr) : button(button), typed(typed) {}
+  PromptAnswer(int button = IDCANCEL, const char* typed = nullptr, std::function<void()> meanwhile = nullptr)
+      : button(button), typed(typed), meanwhile(std::move(meanwhile)) {}
   int button;
   const char* typed;
+  std::function<void()> meanwhile;
 };
 
 // A test with the program's own folders in a fresh scratch folder that holds
@@ -95,6 +100,7 @@ class PromptAnswers : public DialogResponder {
   int unexpected = 0;
 
  private:
+  static void Later(HWND dialog, const PromptAnswer& answer);
   std::vector<PromptAnswer> answers_;
 };
 

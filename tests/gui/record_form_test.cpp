@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -30,6 +31,7 @@
 #include "ui/form/form_commands.h"
 #include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
+#include "ui/views.h"
 
 using namespace programtest;
 using Strings = std::vector<std::string>;
@@ -978,6 +980,98 @@ TEST_F(RecordFormTest, TheMainWindowsSortAndDeleteShowInTheForm) {
   ASSERT_EQ(prompts.seen.size(), 1u);
   EXPECT_EQ(recordForm, nullptr);
   EXPECT_EQ(StatusText(), "2 Records in DB");
+}
+
+// A question left open in one window while the other moves the records: the
+// answer acts on the record it was about, or on none, and says so.
+struct Crossing {
+  const char* name;
+  bool formAsks;        // the form asks (else the main window, for row 0)
+  int command;          // CMD_DELETE, or 0 for a Shift-click edit of field 1
+  int meanwhileAnswers; // prompts the other window's action shows
+  std::function<void()> meanwhile;
+};
+
+TEST_F(RecordFormTest, AnAnswerActsOnTheRecordItWasAboutOrOnNone) {
+  const Crossing crossings[] = {
+      {"the form deletes; a sort moves another record into its slot", true, CMD_DELETE, 0,
+       [] { ClickColumnHeader(3); }},
+      {"the form edits; a sort moves another record into its slot", true, 0, 0, [] { ClickColumnHeader(3); }},
+      {"the main window deletes; the form deletes that record and adds one in its slot", false, CMD_DELETE, 1,
+       [] {
+         SendMessageA(recordForm, WM_COMMAND, CMD_DELETE, 0);
+         SendMessageA(recordForm, WM_COMMAND, CMD_ADD, 0);
+       }},
+      {"the form deletes; the main window adds, which compacts", true, CMD_DELETE, 0,
+       [] { SendMessageA(mainWindow, WM_COMMAND, CMD_ADD, 0); }},
+      {"the form deletes; the main window copies, which compacts", true, CMD_DELETE, 0, [] {
+         FocusRow(1);
+         SendMessageA(mainWindow, WM_COMMAND, CMD_COPY, 0);
+       }},
+      {"the form deletes; the main window imports, which compacts", true, CMD_DELETE, 1, [this] {
+         testutil::WriteBytes(Path("more.csv"), {'x', '\n', 'y', '\n'});
+         FileDialogAnswer dialog("Open", Path("more.csv"));
+         SendMessageA(mainWindow, WM_COMMAND, IDM_IMPORT, 0);
+       }},
+  };
+  for (const Crossing& c : crossings) {
+    SCOPED_TRACE(c.name);
+    // 60 records in every other slot of 120: the next allocation compacts.
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 3; ++i) rows.push_back({std::string(1, static_cast<char>('c' - i))});
+    StartOn({kText64}, rows);
+    std::vector<uint32_t> statuses(120, kRecDeleted);
+    for (size_t s = 0; s < 120; s += 2) statuses[s] = kRecActive;
+    testutil::SetStatuses(databaseFile, statuses);
+    for (int32_t s = 6; s < 120; s += 2) testutil::SetText(databaseFile, s, 1, "r" + std::to_string(s));
+    ShowDatabase();
+    OpenForm(0);
+    FocusRow(0);
+    std::vector<PromptAnswer> answers = {{IDOK, c.command == 0 ? "kiwi" : nullptr, c.meanwhile}};
+    for (int i = 0; i < c.meanwhileAnswers; ++i) answers.insert(answers.begin() + 1, PromptAnswer(IDOK));
+    answers.push_back(IDOK);  // the message that nothing was changed
+    const std::vector<std::string> before = ColumnTexts(3);
+    Prompts prompts(answers);
+    if (c.command == 0) ShiftClick(61);
+    else SendMessageA(c.formAsks ? recordForm : mainWindow, WM_COMMAND, c.command, 0);
+    ASSERT_EQ(prompts.seen.size(), answers.size());
+    EXPECT_EQ(prompts.seen.back().line2, "The records changed meanwhile:");
+    EXPECT_EQ(prompts.seen.back().line3, c.command == 0 ? "nothing was stored." : "nothing was deleted.");
+    // What the other window did, and nothing else: only the form's own
+    // delete of "c", when the main window asked, took a record.
+    std::vector<std::string> texts = ColumnTexts(3);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "kiwi"), 0);
+    for (const std::string& text : before) {
+      const bool gone = std::find(texts.begin(), texts.end(), text) == texts.end();
+      EXPECT_EQ(gone, !c.formAsks && text == "c") << text;
+    }
+    ProgramTest::TearDown();
+    ProgramTest::SetUp();
+  }
+}
+
+// A Shift-click edit's line holds the field's whole value: OK on it as it is
+// changes nothing, and a longer text is cut to what the field holds.
+TEST_F(RecordFormTest, AnEditLineHoldsTheWholeValueOfALongField) {
+  constexpr uint32_t kText1000 = 14, kText5000 = 15;
+  const std::string long800(800, 'a'), long4999 = std::string(4998, 'b') + "e";
+  StartOn({kText1000, kText5000}, {{long800, long4999}});
+  OpenForm(0);
+  for (int y : {61, 81}) {
+    const std::string& value = y == 61 ? long800 : long4999;
+    databaseChanged = 0;
+    Prompts prompts({IDOK});
+    ShiftClick(y);
+    ASSERT_EQ(prompts.seen.size(), 1u);
+    EXPECT_TRUE(prompts.seen[0].edit == value) << prompts.seen[0].edit.size();
+    EXPECT_EQ(databaseChanged, 0u);
+    EXPECT_TRUE(testutil::GetText(databaseFile, 0, y == 61 ? 1 : 2) == value);
+  }
+  const std::string typed(10000, 'z');
+  Prompts prompts({{IDOK, typed.c_str()}});
+  ShiftClick(81);
+  EXPECT_TRUE(testutil::GetText(databaseFile, 0, 2) == std::string(4999, 'z'));
+  EXPECT_EQ(databaseChanged, 1u);
 }
 
 // While the form is the active window, the keys the program takes for

@@ -77,6 +77,36 @@ void ShowLine(HWND dialog, int id, bool show, const char* text) {
   ShowWindow(line, show ? SW_SHOWNA : SW_HIDE);
 }
 
+// Whether a line's text is wider than the line.
+bool Overflows(HWND dialog, int id, const char* text) {
+  HWND line = GetDlgItem(dialog, id);
+  RECT rect;
+  GetClientRect(line, &rect);
+  HDC dc = GetDC(line);
+  HGDIOBJ font = (HGDIOBJ)SendMessageA(line, WM_GETFONT, 0, 0);
+  HGDIOBJ before = font ? SelectObject(dc, font) : nullptr;
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text, (int)strlen(text), &size);
+  if (before) SelectObject(dc, before);
+  ReleaseDC(line, dc);
+  return size.cx > rect.right - rect.left;
+}
+
+// A message or second line too long for its line (a file's path) shows
+// whole in the text box instead, wrapped, with the other one.
+void ShowLongLines(HWND dialog, const PromptState* state) {
+  if (!(state->hasMessage && Overflows(dialog, IDC_PROMPT_LINE2, state->message)) &&
+      !(state->hasSecondLine && Overflows(dialog, IDC_PROMPT_LINE3, state->secondLine)))
+    return;
+  std::string text = state->hasMessage ? state->message : "";
+  if (state->hasSecondLine) text += (text.empty() ? "" : "\r\n") + std::string(state->secondLine);
+  ShowLine(dialog, IDC_PROMPT_LINE2, false, "");
+  ShowLine(dialog, IDC_PROMPT_LINE3, false, "");
+  HWND box = GetDlgItem(dialog, IDC_PROMPT_BOX);
+  SetWindowTextA(box, text.c_str());
+  ShowWindow(box, SW_SHOWNA);
+}
+
 void SetButton(HWND dialog, int id, const char* caption) {
   HWND button = GetDlgItem(dialog, id);
   if (caption) SetWindowTextA(button, caption);
@@ -154,6 +184,7 @@ BOOL InitPrompt(HWND dialog, PromptState* state) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SetFocus(edit);
   } else {
+    if (!navigator) ShowLongLines(dialog, state);
     SetFocus(GetDlgItem(dialog, IDOK));
   }
   return FALSE;  // the focus is set

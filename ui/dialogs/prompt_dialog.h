@@ -46,7 +46,9 @@
 //   8     status    -         message      -      "Previous", "Next", "Close"
 //
 // A line shows only when its text is given; lines without text are hidden, so
-// that the overlapping lines never paint over each other. Line 1, in the
+// that the overlapping lines never paint over each other. A message or second
+// line wider than its line (a long file path) shows whole instead, with the
+// other, wrapped in the multi-line box. Line 1, in the
 // large caption font, overlaps line 2, so a prompt gives a caption or a
 // message, not both: messages and questions use the message (and the second
 // line), inputs the caption. Mode + 10 shows the caption line in the small

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <cstddef>
+#include <string>
 
 #include "core/folders.h"
 #include "core/templates/new_database.h"
@@ -183,27 +184,27 @@ void CloseCommand() {
   ShowDatabase();
 }
 
-void OfferLeftWork() {
-  RecoveryRecord record;
-  if (OpenLeftWorkingCopy(&record) != 1) return;
-  char question[kFolderSize + 64] = "Restore the unsaved changes to ";
-  if (record.hasUserFile) {
-    AppendText(question, sizeof question, record.userFile);
-  } else {
-    databaseFile.ReadLongName();
-    AppendText(question, sizeof question, "the new database ");
-    AppendText(question, sizeof question, databaseFile.textValue);
+bool OfferLeftWork() {
+  for (const LeftWork& work : FindLeftWork()) {
+    std::string question = "Restore the unsaved changes to ";
+    question += work.record.hasUserFile ? work.record.userFile : "the new database " + work.longName;
+    question += "?";
+    const uintptr_t answer = ShowQuestion(mainWindow, kLeftWorkMessage, question.c_str());
+    if (answer == kPromptOk && RestoreLeftWork(work) == 1) {
+      UseTemplateNamed(databaseFile, work.record.templateName);
+      ShowDatabase();
+      return true;
+    }
+    if (answer == kPromptNo) {
+      DiscardLeftWork(work);
+    } else if (!KeepLeftWork(work)) {
+      // It stays where it is, so nothing may take the working copy's place.
+      return true;
+    }
+    // The program may have been told to end while it asked.
+    if (mainWindow == nullptr) return true;
   }
-  AppendText(question, sizeof question, "?");
-  if (ShowConfirmation(mainWindow, kLeftWorkMessage, question) != kPromptOk || !DatabaseOpen()) {
-    // Discarded, as Discard at the save question would have done.
-    ReleaseWorkingCopy();
-    return;
-  }
-  if (record.hasUserFile) SetCurrentFileName(record.userFile);
-  UseTemplateNamed(databaseFile, record.templateName);
-  MarkRestored(record);
-  ShowDatabase();
+  return false;
 }
 
 void OpenDroppedFile(const char* path) {

@@ -46,7 +46,10 @@ void OpenCommand(HWND owner);  // the open dialog, then the chosen database
 void CloseCommand();
 void OpenDroppedFile(const char* path);
 
-// At start-up, before a file named on the command line opens: a working copy
-// that an earlier session left with unsaved changes is offered back. OK opens
-// it as it was (same file, template and labels, changed); Cancel discards it.
-void OfferLeftWork();
+// At start-up, before a file named on the command line opens: work that
+// earlier sessions left with unsaved changes is offered back, one at a time
+// ("Restore the unsaved changes to ...?"). Yes opens it as it was (same
+// file, template and labels, changed); No discards it; Cancel keeps it,
+// moved aside, for the next start. True when the command line's file must
+// not open now: a work was given back, or one could not be moved aside.
+bool OfferLeftWork();

@@ -92,12 +92,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
       if (wParam == kOpenTimerId || wParam == kStartTimerId) {
         KillTimer(window, wParam);
-        // The question about left work comes first; work given back is closed
-        // (with the save question) before the named file opens.
+        // The question about left work comes first; work given back stays
+        // open, in place of the named file.
         char named[kFolderSize];
         CopyText(currentFileName, named, sizeof named);
-        OfferLeftWork();
-        if (wParam == kOpenTimerId && CloseDatabase() == 0) {
+        if (!OfferLeftWork() && wParam == kOpenTimerId) {
           SetCurrentFileName(named);
           OpenDatabase(currentFileName);
         }
