@@ -98,13 +98,17 @@ void CALLBACK FlushTimer(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// The command of a key pressed with Ctrl, or 0.
+// The command of a key pressed with Ctrl, or 0. Shift is read from the key
+// state: Ctrl+Shift+Z redoes.
 int CtrlCommand(WPARAM key) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
   switch (key) {
     case 'S': return CMD_SAVE;
     case 'F': return CMD_SEARCH;
     case 'O': return CMD_OPEN;
     case 'N': return CMD_ADD;
+    case 'Z': return shift ? IDM_REDO : IDM_UNDO;
+    case 'Y': return IDM_REDO;
     case VK_DELETE: return CMD_DELETE;
     default: return 0;
   }

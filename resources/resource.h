@@ -23,6 +23,8 @@
 #define IDM_EXIT 40031
 #define IDM_IMPORT 40032
 #define IDM_EXPORT_AS 40033
+#define IDM_UNDO 40034
+#define IDM_REDO 40035
 #define IDM_EDIT 2019  // right-click menu only
 
 // Toolbar and keyboard command ids (small numbers, sent as WM_COMMAND).

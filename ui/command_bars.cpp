@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+
 #include "resources/resource.h"
+#include "ui/main/main_window.h"
 
 namespace {
 
@@ -76,6 +79,13 @@ void ShowPopupMenu(HWND owner, PopupVariant variant, bool withEdit) {
   } else {
     AppendMenuA(menu, MF_STRING, IDM_ADD, "Add Entry");
     AppendMenuA(menu, MF_STRING, IDM_DELETE, "Delete");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    for (bool undo : {true, false}) {
+      char text[48];
+      UndoItemText(undo, text, sizeof text);
+      const bool can = text[4] != 0;  // a step is named
+      AppendMenuA(menu, MF_STRING | (can ? MF_ENABLED : MF_GRAYED), undo ? IDM_UNDO : IDM_REDO, text);
+    }
   }
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_EXIT, "Exit");

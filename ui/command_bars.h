@@ -27,5 +27,5 @@ bool AnswerTooltip(NMHDR* header);
 enum class PopupVariant { kMain, kForm };
 // The right-click menu at the cursor, its command sent to owner: About,
 // Help, then for the main window Sort and (withEdit) Edit, for the record
-// form Add Entry and Delete; a separator and Exit last.
+// form Add Entry, Delete, and Undo and Redo; a separator and Exit last.
 void ShowPopupMenu(HWND owner, PopupVariant variant, bool withEdit);

@@ -22,6 +22,7 @@ void RefreshViews(const ViewUpdate& update) {
   }
   RebuildRecordList(update.touched, update.select);
   RefreshRecordForm();
+  UpdateUndoItems();
 }
 
 void ShowDatabase(const char* caption) {
@@ -42,6 +43,7 @@ void ShowDatabase(const char* caption) {
   RebuildRecordList();
   RepaintBand();
   UpdateStatusBar();
+  UpdateUndoItems();
 }
 
 int32_t FieldText(int32_t slot, uint32_t field) {

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "ui/main/main_commands.h"
 #include "ui/main/main_window.h"
 #include "ui/main/record_list.h"
+#include "ui/views.h"
 
 using namespace programtest;
 using Strings = std::vector<std::string>;
@@ -215,6 +217,123 @@ TEST_F(MainCommandsTest, CopyFollowsARecordThatTheAllocationMoves) {
   EXPECT_EQ(currentSlot, 60);
   EXPECT_EQ(currentRecordNumber, 61);
   EXPECT_NE(recordForm, nullptr);
+}
+
+// Every kind of step, made in either window, is taken back and made again by
+// Ctrl+Z and Ctrl+Y (Ctrl+Shift+Z), by the Edit menu and from the record
+// form, which is what its right-click menu sends: the list, the status bar,
+// the caption and the Undo and Redo items follow, and Save writes what shows.
+TEST_F(MainCommandsTest, EveryStepIsUndoneAndRedoneInBothWindows) {
+  enum How { kKeys, kShiftKeys, kMenu, kForm };
+  const struct {
+    const char* name;  // what the Undo item names
+    std::function<void()> step;
+    std::vector<Answer> answers;
+    How undo, redo;
+  } steps[] = {
+      {"Add", [this] { Command(CMD_ADD); }, {}, kKeys, kKeys},
+      {"Copy", [] { FocusRow(1); SendMessageA(mainWindow, WM_COMMAND, CMD_COPY, 0); }, {}, kForm, kMenu},
+      {"Delete", [] { FocusRow(0); SendMessageA(mainWindow, WM_COMMAND, CMD_DELETE, 0); }, {IDOK}, kMenu, kShiftKeys},
+      {"Edit",
+       [] {
+         ShowRecord(2);
+         SendMessageA(recordForm, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(200, 61));
+       },
+       {{IDOK, "kiwi"}}, kForm, kForm},
+      {"Sort", [] { ClickColumnHeader(3); }, {}, kMenu, kMenu},
+      {"Import",
+       [this] {
+         testutil::WriteBytes(Path("more.csv"), {'f', 'i', 'g', ',', '7', '\n'});
+         FileDialogAnswer dialog("Open", Path("more.csv"));
+         Command(IDM_IMPORT);
+       },
+       {IDC_PROMPT_THIRD}, kKeys, kMenu},
+      {"Rename", [this] { Command(IDM_NAME); }, {{IDOK, "Vegetables"}}, kKeys, kShiftKeys},
+  };
+  StartOn(kRows);
+  auto menuText = [](int id) {
+    char text[64] = "";
+    GetMenuStringA(mainMenu, id, text, sizeof text, MF_BYCOMMAND);
+    return std::string(text);
+  };
+  auto send = [this](How how, bool undo) {
+    switch (how) {
+      case kKeys:
+      case kShiftKeys:
+        SetKeyDown(VK_SHIFT, how == kShiftKeys);
+        PressKey(undo ? 'Z' : how == kShiftKeys ? 'Z' : 'Y', true);
+        SetKeyDown(VK_SHIFT, false);
+        break;
+      case kMenu:
+        Command(undo ? IDM_UNDO : IDM_REDO);
+        break;
+      case kForm:
+        ShowRecordForm();
+        SendMessageA(recordForm, WM_COMMAND, undo ? IDM_UNDO : IDM_REDO, 0);
+        break;
+    }
+  };
+  struct State {
+    std::vector<Strings> cells;
+    std::string status, caption;
+    bool operator==(const State& o) const { return cells == o.cells && status == o.status && caption == o.caption; }
+  };
+  auto state = [] {
+    State now;
+    for (int column = 0; column < 5; ++column) now.cells.push_back(ColumnTexts(column));
+    CloseRecordForm();
+    now.status = StatusText();
+    now.caption = Caption();
+    return now;
+  };
+  EXPECT_FALSE(MenuItemEnabled(IDM_UNDO));
+  EXPECT_FALSE(MenuItemEnabled(IDM_REDO));
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    CloseRecordForm();
+    const State before = state();
+    {
+      Prompts prompts(step.answers);
+      step.step();
+      ASSERT_EQ(prompts.seen.size(), step.answers.size());
+    }
+    const State after = state();
+    ASSERT_FALSE(after == before);
+    EXPECT_EQ(menuText(IDM_UNDO), std::string("Undo ") + step.name + "\tCtrl+Z");
+    EXPECT_TRUE(MenuItemEnabled(IDM_UNDO));
+    EXPECT_FALSE(MenuItemEnabled(IDM_REDO));
+    send(step.undo, true);
+    EXPECT_TRUE(state() == before);
+    EXPECT_EQ(menuText(IDM_REDO), std::string("Redo ") + step.name + "\tCtrl+Y");
+    EXPECT_TRUE(MenuItemEnabled(IDM_REDO));
+    send(step.redo, false);
+    EXPECT_TRUE(state() == after);
+    EXPECT_FALSE(MenuItemEnabled(IDM_REDO));
+  }
+  // Save writes the records as they show, then the steps can still be taken
+  // back, and taking back every one of them gives the file as it was.
+  Command(CMD_SAVE);
+  EXPECT_EQ(databaseChanged, 0u);
+  const std::vector<std::vector<std::string>> shown = {ColumnTexts(3), ColumnTexts(4)};
+  testutil::Db saved;
+  ASSERT_TRUE(testutil::OpenDatabase(*saved, Path("fruit.vdr"), false));
+  Strings names;
+  for (uint32_t n = 1; n <= saved->activeCount; ++n) names.push_back(testutil::GetText(*saved, saved->SlotOfRecordNumber(n), 1));
+  EXPECT_EQ(names, shown[0]);
+  saved->Close();
+  {
+    // While a question is open, Undo waits for the answer.
+    Prompts question({{IDCANCEL, nullptr, [this] { Command(IDM_UNDO); }}});
+    FocusRow(0);
+    Command(CMD_DELETE);
+    ASSERT_EQ(question.seen.size(), 1u);
+  }
+  EXPECT_EQ(ColumnTexts(3), shown[0]);
+  for (size_t i = 0; i < std::size(steps); ++i) Command(IDM_UNDO);
+  EXPECT_FALSE(MenuItemEnabled(IDM_UNDO));
+  EXPECT_EQ(ColumnTexts(3), (Strings{"pear", "apple", "Banana"}));
+  EXPECT_EQ(Caption(), "Fruit");
+  EXPECT_EQ(databaseChanged, 1u);
 }
 
 TEST_F(MainCommandsTest, NameRenamesTheDatabase) {

@@ -51,6 +51,8 @@ void DispatchFormCommand(HWND form, WPARAM wParam) {
   const int id = LOWORD(wParam);
   auto is = [id](int a, int b = -1) { return id == a || id == b; };
 
+  if (is(IDM_UNDO)) return UndoCommand();
+  if (is(IDM_REDO)) return RedoCommand();
   if (is(CMD_ADD, IDM_ADD)) return AddRecordCommand();
   if (is(CMD_COPY, IDM_COPY)) return CopyRecordCommand(currentSlot);
   if (is(CMD_DELETE, IDM_DELETE)) return DeleteRecordCommand(form, currentSlot);

@@ -108,6 +108,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONUP:
       ShowPopupMenu(window, PopupVariant::kMain, FocusedRecordSlot() != -1);
       return 0;
+    case WM_INITMENUPOPUP:
+      UpdateUndoItems();
+      return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
@@ -165,6 +168,8 @@ void DispatchMainCommand(HWND window, WPARAM wParam) {
     if (promptOpen.load() == 0) NewCommand();
     return;
   }
+  if (is(IDM_UNDO)) return UndoCommand();
+  if (is(IDM_REDO)) return RedoCommand();
   if (is(CMD_ADD, IDM_ADD)) return AddRecordCommand();
   if (is(CMD_COPY, IDM_COPY)) return CopyRecordCommand(FocusedRecordSlot());
   if (is(CMD_OPEN, IDM_OPEN)) return OpenCommand(window);

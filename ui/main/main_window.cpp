@@ -2,10 +2,14 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+
 #include "core/folders.h"
+#include "core/history.h"
 #include "core/templates/template_labels.h"
 #include "core/working_copy.h"
 #include "resources/resource.h"
+#include "store/database_file.h"
 #include "store/text.h"
 #include "ui/command_bars.h"
 #include "ui/main/record_list.h"
@@ -118,3 +122,23 @@ void SetFileItemsEnabled(bool enable) {
 }
 
 void RepaintBand() { InvalidateRect(mainWindow, nullptr, TRUE); }
+
+void UndoItemText(bool undo, char* text, size_t textSize) {
+  const bool can = DatabaseOpen() && (undo ? history.CanUndo() : history.CanRedo());
+  CopyText(undo ? "Undo" : "Redo", text, textSize);
+  if (can) {
+    AppendText(text, textSize, " ");
+    AppendText(text, textSize, StepName(undo ? history.UndoKind() : history.RedoKind()));
+  }
+}
+
+void UpdateUndoItems() {
+  for (bool undo : {true, false}) {
+    char text[48];
+    UndoItemText(undo, text, sizeof text);
+    AppendText(text, sizeof text, undo ? "\tCtrl+Z" : "\tCtrl+Y");
+    const bool can = DatabaseOpen() && (undo ? history.CanUndo() : history.CanRedo());
+    const UINT id = undo ? IDM_UNDO : IDM_REDO;
+    ModifyMenuA(mainMenu, id, MF_BYCOMMAND | MF_STRING | (can ? MF_ENABLED : MF_GRAYED), id, text);
+  }
+}

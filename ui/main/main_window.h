@@ -50,3 +50,9 @@ LRESULT MainWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 void SetFileItemsEnabled(bool enable);
 // Repaints the band, after the file or template it names changed.
 void RepaintBand();
+// The Undo and Redo items as the history is now: each names its step
+// ("Undo Delete") and is greyed when there is none.
+void UpdateUndoItems();
+// "Undo Delete", "Redo Sort", or "Undo" and "Redo" alone when there is no
+// step, into text (at least 32 bytes).
+void UndoItemText(bool undo, char* text, size_t textSize);
