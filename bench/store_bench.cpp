@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,8 @@
 #include <string>
 
 #include "bench/table_image.h"
+#include "core/csv_import.h"
+#include "core/history.h"
 #include "platform/platform.h"
 #include "store/database_file.h"
 
@@ -160,6 +163,94 @@ void BM_AddRecords(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * count);
 }
 
+// Undo of a sort of the whole table by its first text field: the order it
+// replaced is put back; the copy, the open and the sort are not timed. The
+// history's size is reported, and the sort's own time beside the undo's.
+void BM_UndoSort(benchmark::State& state) {
+  const uint32_t records = static_cast<uint32_t>(state.range(0));
+  const std::string work = Folder().Path("undo-sort-" + std::to_string(records) + ".vdr");
+  auto db = NewDatabaseFile();
+  History history;
+  double sortSeconds = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    bool ready = platform::CopyFileOver(Table(records).c_str(), work.c_str()) && OpenAt(*db, work, true);
+    history.Attach(db.get());
+    const auto start = std::chrono::steady_clock::now();
+    history.Begin(StepKind::kSort);
+    ready = ready && db->SortByField(1) == 1;
+    history.End(true, -1);
+    sortSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.counters["history_MB"] = static_cast<double>(history.Bytes()) / (1 << 20);
+    state.ResumeTiming();
+    int32_t touched;
+    if (!ready || !history.Undo(&touched)) {
+      state.SkipWithError("sort or undo failed");
+      break;
+    }
+    state.PauseTiming();
+    history.Attach(nullptr);
+    db->Close();
+    state.ResumeTiming();
+  }
+  state.counters["sort_ms"] = sortSeconds * 1000;
+  platform::DeleteFileAt(work.c_str());
+}
+
+// Undo of an import of 100,000 records (a CSV file read by CsvImport, as
+// File > Import does) into the table: the records it added go, and the
+// compaction or growth it made is taken back. Reported beside it: the
+// import's own time and the history's size.
+void BM_UndoImport(benchmark::State& state) {
+  const uint32_t records = static_cast<uint32_t>(state.range(0));
+  constexpr uint32_t kImported = 100000;
+  const std::string csv = Folder().Path("import.csv");
+  {
+    std::string text;
+    for (uint32_t i = 0; i < kImported; ++i)
+      text += "imported " + std::to_string(i) + ",prefix " + std::to_string(i % 977) + ",w" +
+              std::to_string(i % 5000) + "," + std::to_string(i) + "\n";
+    FILE* file = std::fopen(csv.c_str(), "wb");
+    if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
+      state.SkipWithError("cannot write the CSV file");
+      if (file) std::fclose(file);
+      return;
+    }
+    std::fclose(file);
+  }
+  const std::string work = Folder().Path("undo-import-" + std::to_string(records) + ".vdr");
+  auto db = NewDatabaseFile();
+  History history;
+  double importSeconds = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    bool ready = platform::CopyFileOver(Table(records).c_str(), work.c_str()) && OpenAt(*db, work, true);
+    CsvImport import;
+    ImportProblem problem;
+    ready = ready && import.Open(csv.c_str()) && import.Check(*db, false, &problem);
+    history.Attach(db.get());
+    const auto start = std::chrono::steady_clock::now();
+    history.Begin(StepKind::kImport);
+    ready = ready && import.Add(db.get());
+    history.End(true, -1);
+    importSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.counters["history_MB"] = static_cast<double>(history.Bytes()) / (1 << 20);
+    ready = ready && db->activeCount == records + kImported;
+    state.ResumeTiming();
+    int32_t touched;
+    if (!ready || !history.Undo(&touched) || db->activeCount != records) {
+      state.SkipWithError("import or undo failed");
+      break;
+    }
+    state.PauseTiming();
+    history.Attach(nullptr);
+    db->Close();
+    state.ResumeTiming();
+  }
+  state.counters["import_ms"] = importSeconds * 1000;
+  platform::DeleteFileAt(work.c_str());
+}
+
 BENCHMARK(BM_OpenAndCount)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchFindsNothing)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortByText)
@@ -167,6 +258,8 @@ BENCHMARK(BM_SortByText)
     ->ArgNames({"records", "field"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddRecords)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoSort)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_UndoImport)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
