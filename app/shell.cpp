@@ -99,7 +99,7 @@ void CALLBACK FlushTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // The command of a key pressed with Ctrl, or 0. Shift is read from the key
-// state: Ctrl+Shift+Z redoes.
+// state: Ctrl+Shift+Z redoes, Ctrl+Shift+L shows every record.
 int CtrlCommand(WPARAM key) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   switch (key) {
@@ -109,6 +109,7 @@ int CtrlCommand(WPARAM key) {
     case 'N': return CMD_ADD;
     case 'Z': return shift ? IDM_REDO : IDM_UNDO;
     case 'Y': return IDM_REDO;
+    case 'L': return shift ? IDM_SHOW_ALL : IDM_FILTER;
     case VK_DELETE: return CMD_DELETE;
     default: return 0;
   }

@@ -144,6 +144,7 @@ void History::Clear() {
   current_.reset();
   made_.clear();
   lastMoves_.clear();
+  lastMade_.clear();
   bytes_ = 0;
   dropped_ = 0;
   savePoint_ = -1;
@@ -177,6 +178,7 @@ void History::Begin(StepKind kind) {
   current_->kind = kind;
   made_.clear();
   lastMoves_.clear();
+  lastMade_.clear();
 }
 
 // A change while no step records: the history no longer matches the
@@ -323,16 +325,19 @@ void History::End(bool keep, int32_t touched) {
     if (step->failed) Clear();
     made_.clear();
     lastMoves_.clear();
+    lastMade_.clear();
     return;
   }
   // The records the step made, as they are now, to make them again; a
   // step too large for the history is not kept.
   const size_t budget = Budget();
   for (size_t word = 0; word < made_.size() && !step->failed; ++word) {
-    for (uint64_t bits = made_[word]; bits != 0 && !step->tooLarge; bits &= bits - 1) {
+    for (uint64_t bits = made_[word]; bits != 0; bits &= bits - 1) {
       const uint32_t slot = static_cast<uint32_t>(word * 64 + __builtin_ctzll(bits));
       const uint8_t* bytes = db_->SlotBytes(static_cast<int32_t>(slot));
       if (bytes == nullptr || !IsInUse(GetU32(bytes))) continue;
+      lastMade_.push_back(slot);
+      if (step->tooLarge) continue;
       Op op = {Op::kImage, slot, 0, 0, step->data.size(), 0};
       Pack(bytes + 4, db_->recordSize - 4, &step->data);
       step->ops.push_back(op);
@@ -382,6 +387,7 @@ bool History::Undo(int32_t* touched) {
   std::unique_ptr<Step> step = std::move(undo_.back());
   undo_.pop_back();
   lastMoves_.clear();
+  lastMade_.clear();
   if (!TakeBack(*step)) {
     Clear();
     return false;
@@ -398,6 +404,7 @@ bool History::Redo(int32_t* touched) {
   std::unique_ptr<Step> step = std::move(redo_.back());
   redo_.pop_back();
   lastMoves_.clear();
+  lastMade_.clear();
   if (!MakeAgain(*step)) {
     Clear();
     return false;

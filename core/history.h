@@ -85,6 +85,9 @@ class History final : public StoreJournal {
   // (sorts are not followed). The order stays increasing.
   void FollowLastStep(std::vector<uint32_t>* slots) const;
   int32_t FollowLastStep(int32_t slot) const;
+  // The slots, in increasing order, of the records the last step made (an
+  // Add, a Copy, an Import).
+  const std::vector<uint32_t>& MadeByLastStep() const { return lastMade_; }
 
   // What the history holds now, and may hold, in bytes.
   size_t Bytes() const { return bytes_; }
@@ -128,6 +131,7 @@ class History final : public StoreJournal {
   std::vector<uint64_t> made_;
   // Each compaction of the last step: where its records moved.
   std::vector<std::vector<std::pair<uint32_t, uint32_t>>> lastMoves_;
+  std::vector<uint32_t> lastMade_;
   size_t bytes_ = 0;
   size_t fixedBudget_ = kFixedBudget;
   uint64_t layoutVersion_ = 0;

@@ -51,7 +51,7 @@ bool IsAscii(const char* text, size_t length) {
   return true;
 }
 
-void WriteRows(const DatabaseFile& db, ChunkedOutput* out) {
+void WriteRows(const DatabaseFile& db, const std::vector<uint32_t>* slots, ChunkedOutput* out) {
   std::string utf8;
   out->Append(kByteOrderMark, 3);
   for (uint32_t f = 1; f <= db.fieldCount; ++f) {
@@ -61,7 +61,9 @@ void WriteRows(const DatabaseFile& db, ChunkedOutput* out) {
   }
   out->Append("\r\n", 2);
   char digits[12];
-  for (uint32_t s = 0; s < db.slotCount; ++s) {
+  const uint32_t count = slots != nullptr ? static_cast<uint32_t>(slots->size()) : db.slotCount;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t s = slots != nullptr ? (*slots)[i] : i;
     if (db.GetRecStat(static_cast<int32_t>(s)) != kRecActive) continue;
     for (uint32_t f = 1; f <= db.fieldCount; ++f) {
       if (f > 1) out->Put(',');
@@ -92,13 +94,13 @@ void SpreadsheetFileName(const char* databaseName, char* fileName, size_t fileNa
   CopyText((name + kExtension).c_str(), fileName, fileNameSize);
 }
 
-int WriteSpreadsheetCsv(const DatabaseFile& db, const char* path) {
+int WriteSpreadsheetCsv(const DatabaseFile& db, const char* path, const std::vector<uint32_t>* slots) {
   char side[kSideFilePathSize];
   if (!SideFilePath(path, side, sizeof side)) return 0;
   platform::FileHandle file = platform::CreateAlways(side);
   if (file == platform::kNoFile) return 0;
   ChunkedOutput out([file](const char* data, size_t size) { return platform::WriteExact(file, data, size); });
-  WriteRows(db, &out);
+  WriteRows(db, slots, &out);
   const bool written = out.Finish();
   platform::CloseFile(file);
   if (written && platform::ReplaceFileWith(side, path)) return 1;

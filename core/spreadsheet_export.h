@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "store/database_file.h"
 
@@ -16,5 +18,7 @@
 void SpreadsheetFileName(const char* databaseName, char* fileName, size_t fileNameSize);
 
 // Writes the file beside path (SideFilePath) and then puts it in path's
-// place. 1 written; 0 not, with path as it was.
-int WriteSpreadsheetCsv(const DatabaseFile& db, const char* path);
+// place: every active record, or with slots only the records in those slots
+// (in increasing order; a filter's rows). 1 written; 0 not, with path as it
+// was.
+int WriteSpreadsheetCsv(const DatabaseFile& db, const char* path, const std::vector<uint32_t>* slots = nullptr);

@@ -25,6 +25,8 @@
 #define IDM_EXPORT_AS 40033
 #define IDM_UNDO 40034
 #define IDM_REDO 40035
+#define IDM_FILTER 40036
+#define IDM_SHOW_ALL 40037
 #define IDM_EDIT 2019  // right-click menu only
 
 // Toolbar and keyboard command ids (small numbers, sent as WM_COMMAND).

@@ -182,6 +182,10 @@ struct DatabaseFile {
   int32_t SearchFromStart();
   int32_t SearchPrevious(int32_t slot);
   int32_t RecordMatches(int32_t slot);
+  // The slots, in increasing order, of the active records that match a text
+  // of any length by the same rule as the search (appended to slots); the
+  // current-value members are left alone.
+  void MatchingSlots(const char* text, size_t length, std::vector<uint32_t>* slots) const;
 
   // Sorting.
   int SortByField(uint32_t field);
@@ -211,20 +215,22 @@ struct DatabaseFile {
   uint8_t* SlotAt(uint32_t slot) const;
   void NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after);
   void RecountLive();
-  bool MatchesText(const uint8_t* bytes, uint32_t width) const;
+  // What a search looks for: the text, and the number it is when it is a
+  // whole number (only then are number fields compared).
+  struct SearchFor {
+    const char* text = "";
+    size_t length = 0;
+    bool numberGiven = false;
+    uint32_t number = 0;
+  };
+  static SearchFor Looking(const char* text, size_t length);
+  bool MatchesText(const uint8_t* bytes, uint32_t width, const SearchFor& find) const;
   // The last number field and the last text field a search looked at.
   struct FieldsRead {
     uint32_t numberSlot = 0, numberField = 0;
     uint32_t textSlot = 0, textField = 0;
   };
-  // The number a search looks for in number fields: only a search text that
-  // is a whole number gives one.
-  struct SearchNumber {
-    bool given = false;
-    uint32_t value = 0;
-  };
-  SearchNumber NumberToFind() const;
-  bool ScanRecord(uint32_t slot, const SearchNumber& number, FieldsRead* read) const;
+  bool ScanRecord(uint32_t slot, const SearchFor& find, FieldsRead* read) const;
   void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();

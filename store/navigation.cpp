@@ -42,11 +42,11 @@ int32_t DatabaseFile::SlotOfRecordNumber(uint32_t recordNumber) {
   return -1;
 }
 
-// The text scan: searchText anywhere in the field's text. ASCII letters match
-// without regard to case; every other byte matches only itself.
-bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width) const {
-  const uint8_t* search = reinterpret_cast<const uint8_t*>(searchText);
-  const size_t length = strnlen(searchText, sizeof searchText);
+// The text scan: the text looked for anywhere in the field's text. ASCII
+// letters match without regard to case; every other byte matches only itself.
+bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width, const SearchFor& find) const {
+  const uint8_t* search = reinterpret_cast<const uint8_t*>(find.text);
+  const size_t length = find.length;
   if (length == 0) return true;
   // A text field holds at most width - 1 bytes; the text ends at its zero.
   const size_t end = strnlen(reinterpret_cast<const char*>(bytes), width - 1);
@@ -82,23 +82,25 @@ bool DatabaseFile::MatchesText(const uint8_t* bytes, uint32_t width) const {
 // first that matches. Reading the fields in that order would leave the last
 // number field and the last text field looked at in numberValue and
 // textValue; *read notes which they were.
-DatabaseFile::SearchNumber DatabaseFile::NumberToFind() const {
-  SearchNumber number;
-  number.given = ParseWholeNumber(searchText, 0xFFFFFFFFu, &number.value);
-  return number;
+DatabaseFile::SearchFor DatabaseFile::Looking(const char* text, size_t length) {
+  SearchFor find;
+  find.text = text;
+  find.length = length;
+  find.numberGiven = ParseWholeNumber(text, length, 0xFFFFFFFFu, &find.number);
+  return find;
 }
 
-bool DatabaseFile::ScanRecord(uint32_t slot, const SearchNumber& number, FieldsRead* read) const {
+bool DatabaseFile::ScanRecord(uint32_t slot, const SearchFor& find, FieldsRead* read) const {
   bool matched = false;
   for (uint32_t field = fieldCount; field >= 1 && !matched; --field) {
     uint32_t code = 0;
     const uint8_t* bytes = FieldBytes(static_cast<int32_t>(slot), field, &code);
     if (IsNumberType(code)) {
-      matched = number.given && DecodeNumber(bytes, code) == number.value;
+      matched = find.numberGiven && DecodeNumber(bytes, code) == find.number;
       read->numberSlot = slot;
       read->numberField = field;
     } else {
-      matched = MatchesText(bytes, FieldTypeWidth(code));
+      matched = MatchesText(bytes, FieldTypeWidth(code), find);
       read->textSlot = slot;
       read->textField = field;
     }
@@ -117,7 +119,7 @@ int32_t DatabaseFile::RecordMatches(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
     return -1;
   FieldsRead read;
-  bool matched = ScanRecord(static_cast<uint32_t>(slot), NumberToFind(), &read);
+  bool matched = ScanRecord(static_cast<uint32_t>(slot), Looking(searchText, strnlen(searchText, sizeof searchText)), &read);
   LoadFieldsRead(read);
   return matched ? slot : -1;
 }
@@ -128,11 +130,11 @@ int32_t DatabaseFile::SearchFromStart() { return SearchNext(-1); }
 
 int32_t DatabaseFile::SearchNext(int32_t slot) {
   if (view == nullptr || activeCount == 0) return -1;
-  const SearchNumber number = NumberToFind();
+  const SearchFor find = Looking(searchText, strnlen(searchText, sizeof searchText));
   FieldsRead read;
   for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount; ++s) {
     if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
-    if (ScanRecord(static_cast<uint32_t>(s), number, &read)) {
+    if (ScanRecord(static_cast<uint32_t>(s), find, &read)) {
       LoadFieldsRead(read);
       return static_cast<int32_t>(s);
     }
@@ -143,17 +145,25 @@ int32_t DatabaseFile::SearchNext(int32_t slot) {
 
 int32_t DatabaseFile::SearchPrevious(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot <= 0) return -1;
-  const SearchNumber number = NumberToFind();
+  const SearchFor find = Looking(searchText, strnlen(searchText, sizeof searchText));
   FieldsRead read;
   int64_t s = int64_t{slot} - 1;
   if (s >= slotCount) s = int64_t{slotCount} - 1;
   for (; s >= 0; --s) {
     if (RecStatAt(static_cast<uint32_t>(s)) != kRecActive) continue;
-    if (ScanRecord(static_cast<uint32_t>(s), number, &read)) {
+    if (ScanRecord(static_cast<uint32_t>(s), find, &read)) {
       LoadFieldsRead(read);
       return static_cast<int32_t>(s);
     }
   }
   LoadFieldsRead(read);
   return -1;
+}
+
+void DatabaseFile::MatchingSlots(const char* text, size_t length, std::vector<uint32_t>* slots) const {
+  if (view == nullptr || activeCount == 0) return;
+  const SearchFor find = Looking(text, length);
+  FieldsRead read;
+  for (uint32_t s = 0; s < slotCount; ++s)
+    if (RecStatAt(s) == kRecActive && ScanRecord(s, find, &read)) slots->push_back(s);
 }

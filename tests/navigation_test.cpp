@@ -1,9 +1,13 @@
 // Stepping through active records, record numbers, goto and search.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "core/record_filter.h"
 #include "store/database_file.h"
 #include "store/text.h"
 #include "tests/store_test_util.h"
@@ -175,6 +179,9 @@ class RecordSearch : public ::testing::Test {
     std::vector<int32_t> back;
     for (int32_t s = db_->SearchPrevious(12); s >= 0; s = db_->SearchPrevious(s)) back.push_back(s);
     EXPECT_EQ(std::vector<int32_t>(back.rbegin(), back.rend()), found) << text;
+    // The list's filter shows the same records.
+    const std::vector<uint32_t> filtered = FilterSlots(*db_, text);
+    EXPECT_EQ(std::vector<int32_t>(filtered.begin(), filtered.end()), found) << text;
     return found;
   }
   ScratchDir dir_;
@@ -206,6 +213,73 @@ TEST_F(RecordSearch, FindsActiveRecordsThroughAnyField) {
       {"zzz", {}},
   };
   for (const auto& c : cases) EXPECT_EQ(AllMatches(c.search), c.slots) << c.search;
+  // The filter takes texts longer than a search's 30 characters, and longer
+  // than any field.
+  const std::string forty = "a forty character text in a 64-byte field";
+  SetText(*db_, 3, 4, forty);
+  const struct {
+    std::string text;
+    std::vector<uint32_t> slots;
+  } longer[] = {
+      {forty, {3}},
+      {"A FORTY character text IN a 64-byte", {3}},
+      {forty + "!", {}},
+      {std::string(70, 'a'), {}},
+  };
+  for (const auto& c : longer) EXPECT_EQ(FilterSlots(*db_, c.text), c.slots) << c.text;
+}
+
+// The filter against a plain scan of random records for random texts: a
+// text field containing the text, ASCII letters either case, or a number
+// field holding it when it is a whole number.
+TEST(Filter, FindsWhatAPlainScanFinds) {
+  ScratchDir dir;
+  Db db;
+  const std::vector<uint32_t> types = {2, 11, 0, 12};
+  std::mt19937 random(7);
+  std::vector<uint32_t> statuses(300);
+  for (uint32_t& status : statuses) status = random() % 4 == 0 ? 5 : random() % 9 == 0 ? 11 : 10;
+  ASSERT_TRUE(WriteDatabase(dir.Path("f.vdr"), types, 300, statuses));
+  ASSERT_TRUE(OpenDatabase(*db, dir.Path("f.vdr")));
+  const std::string letters = "aAbB1 2";
+  auto word = [&](uint32_t most) {
+    std::string text;
+    for (uint32_t n = random() % (most + 1); n > 0; --n) text += letters[random() % letters.size()];
+    return text;
+  };
+  std::vector<std::vector<std::string>> values(300);
+  for (int32_t s = 0; s < 300; ++s) {
+    for (uint32_t f = 1; f <= 4; ++f) {
+      if (IsNumberType(types[f - 1])) {
+        const uint32_t n = random() % 20;
+        SetNumber(*db, s, f, n);
+        values[s].push_back(std::to_string(n));
+      } else {
+        values[s].push_back(word(f == 2 ? 15 : 20));
+        SetText(*db, s, f, values[s].back());
+      }
+    }
+  }
+  auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  for (int round = 0; round < 400; ++round) {
+    const std::string text = round % 3 == 0 ? std::to_string(random() % 22) : word(3);
+    uint32_t number = 0;
+    const bool isNumber = ParseWholeNumber(text.c_str(), 0xFFFFFFFFu, &number);
+    std::vector<uint32_t> expected;
+    for (uint32_t s = 0; s < 300; ++s) {
+      if (statuses[s] != 10) continue;
+      bool match = false;
+      for (uint32_t f = 1; f <= 4 && !match; ++f) {
+        if (IsNumberType(types[f - 1])) match = isNumber && values[s][f - 1] == std::to_string(number);
+        else match = lower(values[s][f - 1]).find(lower(text)) != std::string::npos;
+      }
+      if (match) expected.push_back(s);
+    }
+    ASSERT_EQ(FilterSlots(*db, text), expected) << "\"" << text << "\"";
+  }
 }
 
 TEST_F(RecordSearch, DoesNotWrap) {

@@ -190,6 +190,10 @@ TEST_F(VdrtoolTemplates, ImportAndExportForSpreadsheets) {
   EXPECT_EQ(Ok({"export", Path("t.vdr"), Path("sheet.csv"), "--spreadsheet"}), "");
   EXPECT_EQ(FileText(Path("sheet.csv")),
             "\xEF\xBB\xBF" "Field 1,Field 2,Field 3\r\n,0,0\r\nZ\xC3\xBCrich,42,7\r\na;b,0,0\r\n");
+  // Only the records a filter shows; the plain export has no filter.
+  EXPECT_EQ(Ok({"export", Path("t.vdr"), Path("some.csv"), "--spreadsheet", "--filter", "RICH"}), "");
+  EXPECT_EQ(FileText(Path("some.csv")), "\xEF\xBB\xBF" "Field 1,Field 2,Field 3\r\nZ\xC3\xBCrich,42,7\r\n");
+  EXPECT_EQ(Run({"export", Path("t.vdr"), Path("all.csv"), "--filter", "x"}).exitCode, 2);
 }
 
 // The SQL script loaded into the sqlite3 shell holds the same table.

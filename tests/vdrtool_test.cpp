@@ -286,6 +286,39 @@ TEST_F(Vdrtool, SearchAndGoto) {
   }
 }
 
+// count and list, with and without a filter: the matching records, each
+// with its own record number.
+TEST_F(Vdrtool, CountAndListTheRecordsAFilterShows) {
+  const std::string file = Path("f.vdr");
+  Ok({"create", file, "12", "2"});
+  const char* cities[] = {"Lyon", "Paris", "lyonnais", "Nice"};
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) Ok({"add", file});
+    Ok({"set", file, std::to_string(i + 1), "1", cities[i]});
+  }
+  Ok({"set", file, "4", "2", "7"});
+  Ok({"delete", file, "2"});
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* out;
+  } cases[] = {
+      {{"count", file}, 0, "3\n"},
+      {{"count", file, "--filter", "LYON"}, 0, "2\n"},
+      {{"count", file, "--filter", "7"}, 0, "1\n"},
+      {{"count", file, "--filter", "paris"}, 0, "0\n"},  // deleted
+      {{"list", file, "--filter", "lyon"}, 0, "0\t1\t10\tLyon\t0\n2\t2\t10\tlyonnais\t0\n"},
+      {{"list", file, "--filter", "7"}, 0, "3\t3\t10\tNice\t7\n"},
+      {{"list", file, "--filter"}, 2, ""},
+      {{"count", file, "--filter", "a", "--filter", "b"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    Result r = Run(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << Join(c.args);
+    EXPECT_EQ(r.out, c.out) << Join(c.args);
+  }
+}
+
 TEST_F(Vdrtool, FilesThatAreNotDatabasesAreRefused) {
   const std::string text = Path("notes.txt");
   WriteBytes(text, std::vector<uint8_t>(8000, 'x'));

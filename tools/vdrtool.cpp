@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/record_filter.h"
 #include "core/templates/template_labels.h"
 #include "core/typed_number.h"
 #include "store/database_file.h"
@@ -139,15 +140,29 @@ int CommandInfo(int, char** argv) {
 }
 
 // list FILE: one walk over the slots, record numbers counted on the way.
-int CommandList(int, char** argv) {
+int CommandList(int argc, char** argv) {
+  std::string filter;
+  bool filtered = false;
+  if (!TakeFilterOption(&argc, argv, &filter, &filtered) || argc != 1) return kExitUsage;
   if (!OpenForReading(argv[0])) return kExitFailed;
+  // With a filter, the matching records, each with its own record number.
+  std::vector<uint32_t> shown;
+  if (filtered) shown = FilterSlots(db, filter);
+  size_t next = 0;
   OutputBuffer out;
   char digits[12];
   uint32_t recordNumber = 0;
   for (int32_t slot = db.FindRecStat(kRecActive, 0); slot >= 0;) {
+    ++recordNumber;
+    if (filtered && (next == shown.size() || shown[next] != static_cast<uint32_t>(slot))) {
+      const int32_t after = db.NextActive(slot);
+      slot = after == slot ? -1 : after;
+      continue;
+    }
+    ++next;
     out.AppendUnsigned(static_cast<uint32_t>(slot));
     out.Tab();
-    out.AppendUnsigned(++recordNumber);
+    out.AppendUnsigned(recordNumber);
     out.Tab();
     out.AppendSigned(static_cast<int32_t>(db.GetRecStat(slot)));
     for (uint32_t field = 1; field <= db.fieldCount; ++field) {
@@ -161,6 +176,15 @@ int CommandList(int, char** argv) {
     slot = next == slot ? -1 : next;
   }
   return out.Flush() ? kExitOk : Fail("Cannot write the output");
+}
+
+// count FILE [--filter TEXT]: the records, or those that match.
+int CommandCount(int argc, char** argv) {
+  std::string filter;
+  bool filtered = false;
+  if (!TakeFilterOption(&argc, argv, &filter, &filtered) || argc != 1) return kExitUsage;
+  if (!OpenForReading(argv[0])) return kExitFailed;
+  return PrintNumber(static_cast<int32_t>(filtered ? FilterSlots(db, filter).size() : db.activeCount));
 }
 
 // add FILE
@@ -300,7 +324,8 @@ int CommandCheck(int, char** argv) {
 const Command kCommands[] = {
     {"create", 2, -1, CommandCreate, "FILE TYPE... [--name TEXT]"},
     {"info", 1, 1, CommandInfo, "FILE"},
-    {"list", 1, 1, CommandList, "FILE"},
+    {"list", 1, 3, CommandList, "FILE [--filter TEXT]"},
+    {"count", 1, 3, CommandCount, "FILE [--filter TEXT]"},
     {"add", 1, 1, CommandAdd, "FILE"},
     {"copy", 2, 2, CommandCopy, "FILE RECNO"},
     {"delete", 2, 2, CommandDelete, "FILE RECNO"},
@@ -313,7 +338,7 @@ const Command kCommands[] = {
     // --- template commands (vdrtool_templates.cpp): one line each below ---
     {"new", 2, 3, CommandNew, "FILE TEMPLATE [NAME]"},
     {"labels", 1, 1, CommandLabels, "FILE"},
-    {"export", 1, 3, CommandExport, "FILE [OUT] [--spreadsheet]"},
+    {"export", 1, 5, CommandExport, "FILE [OUT] [--spreadsheet [--filter TEXT]]"},
     // --- import and SQL (vdrtool_transfer.cpp) ---
     {"import", 2, 3, CommandImport, "FILE CSV [--header | --no-header]"},
     {"sql", 1, 2, CommandSql, "FILE [TABLE]"},

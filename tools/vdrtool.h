@@ -35,6 +35,10 @@ int UsageError(const char* reason);
 
 // A decimal count (digits only, at most 2147483647). False for anything else.
 bool ParseCount(const char* text, uint32_t* value);
+// Takes "--filter TEXT" out of the arguments, wherever it stands: *given
+// tells whether it was there, *text what followed. False (a usage error,
+// reported) when the text is missing or the option is given twice.
+bool TakeFilterOption(int* argc, char** argv, std::string* text, bool* given);
 
 // Both folders := the folder vdrtool was started from, where it finds its
 // data files the way the program finds them beside itself.

@@ -23,6 +23,23 @@ int UsageError(const char* reason) {
   return kExitUsage;
 }
 
+bool TakeFilterOption(int* argc, char** argv, std::string* text, bool* given) {
+  *given = false;
+  for (int i = 0; i < *argc; ++i) {
+    if (std::strcmp(argv[i], "--filter") != 0) continue;
+    if (*given || i + 1 >= *argc) {
+      UsageError(*given ? "one --filter at most" : "--filter needs a text");
+      return false;
+    }
+    *given = true;
+    *text = argv[i + 1];
+    for (int k = i; k + 2 < *argc; ++k) argv[k] = argv[k + 2];
+    *argc -= 2;
+    --i;
+  }
+  return true;
+}
+
 bool ParseCount(const char* text, uint32_t* value) {
   uint64_t v = 0;
   if (*text == 0) return false;

@@ -12,6 +12,7 @@
 #include "store/database_file.h"
 #include "store/text.h"
 #include "core/csv_export.h"
+#include "core/record_filter.h"
 #include "core/spreadsheet_export.h"
 #include "core/templates/style_file.h"
 #include "core/templates/template_labels.h"
@@ -96,6 +97,9 @@ int CommandLabels(int, char** argv) {
 
 // export FILE [OUT] [--spreadsheet]
 int CommandExport(int argc, char** argv) {
+  std::string filter;
+  bool filtered = false;
+  if (!TakeFilterOption(&argc, argv, &filter, &filtered)) return kExitUsage;
   bool spreadsheet = false;
   const char* out = kCsvFileName;
   for (int i = 1; i < argc; ++i) {
@@ -103,13 +107,17 @@ int CommandExport(int argc, char** argv) {
     else if (i == 1) out = argv[i];
     else return UsageError("one OUT at most");
   }
+  // The plain export writes every slot, as File > Export does.
+  if (filtered && !spreadsheet) return UsageError("--filter goes with --spreadsheet");
   if (!OpenForReading(argv[0])) return kExitFailed;
   if (!spreadsheet) {
     if (!WriteCsvFile(databaseFile, out)) return Fail(std::string("Cannot write ") + out);
     return kExitOk;
   }
   if (!LoadLabelsAsOpenDoes()) return kExitFailed;
-  if (!WriteSpreadsheetCsv(databaseFile, out)) return Fail(std::string("Cannot write ") + out);
+  const std::vector<uint32_t> shown = filtered ? FilterSlots(databaseFile, filter) : std::vector<uint32_t>();
+  if (!WriteSpreadsheetCsv(databaseFile, out, filtered ? &shown : nullptr))
+    return Fail(std::string("Cannot write ") + out);
   return kExitOk;
 }
 

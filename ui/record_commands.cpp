@@ -201,9 +201,11 @@ void SortRecords(uint32_t field) {
     return StepResult{databaseFile.SortByField(field) == 1, databaseFile.SlotOfRecordNumber(1)};
   });
   if (sorted) {
-    // The form stays on its slot and shows the record the sort put there.
+    // The form stays on its slot and shows the record the sort put there;
+    // a filter is applied to the new order.
     ViewUpdate update;
     update.follow = false;
+    update.refilter = true;
     RefreshViews(update);
   }
   sortInProgress = false;
@@ -224,6 +226,7 @@ void UndoOrRedo(bool undo) {
   update.select = true;
   update.follow = false;
   update.caption = kind == StepKind::kRename;
+  update.refilter = true;
   RefreshViews(update);
 }
 

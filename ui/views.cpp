@@ -1,6 +1,7 @@
 #include "ui/views.h"
 
 #include "core/history.h"
+#include "core/record_filter.h"
 #include "store/database_file.h"
 #include "store/text.h"
 #include "ui/form/record_form.h"
@@ -20,13 +21,23 @@ void RefreshViews(const ViewUpdate& update) {
     db.ReadLongName();
     SetWindowTextA(mainWindow, db.textValue);
   }
+  if (update.refilter) recordFilter.Apply(db, update.touched);
+  else recordFilter.Follow(db, history, update.touched);
   RebuildRecordList(update.touched, update.select);
   RefreshRecordForm();
-  UpdateUndoItems();
+  UpdateMenuItems();
+}
+
+void ShowFilter() {
+  RebuildRecordList();
+  RepaintBand();
+  UpdateStatusBar();
+  UpdateMenuItems();
 }
 
 void ShowDatabase(const char* caption) {
   DatabaseFile& db = databaseFile;
+  recordFilter.Clear();
   SetFileItemsEnabled(DatabaseOpen());
   if (DatabaseOpen()) {
     const int32_t first = db.SlotOfRecordNumber(1);
@@ -43,7 +54,7 @@ void ShowDatabase(const char* caption) {
   RebuildRecordList();
   RepaintBand();
   UpdateStatusBar();
-  UpdateUndoItems();
+  UpdateMenuItems();
 }
 
 int32_t FieldText(int32_t slot, uint32_t field) {

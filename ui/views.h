@@ -22,6 +22,10 @@ struct ViewUpdate {
   bool follow = true;
   // The caption shows the long name as stored (after a rename).
   bool caption = false;
+  // A filter is applied afresh (after a sort, Undo and Redo); otherwise the
+  // rows it shows follow their records, with the records the change made or
+  // touched.
+  bool refilter = false;
 };
 
 // After a change of the records: the form's record (followed, shown, or
@@ -29,11 +33,14 @@ struct ViewUpdate {
 // repainted.
 void RefreshViews(const ViewUpdate& update = ViewUpdate());
 
-// After a database was opened, made, given back or closed: the commands
-// that need a database enabled or greyed, and with a database the first
-// record current, the caption (`caption`, or the long name, or the
+// After a database was opened, made, given back or closed: the filter off,
+// the commands that need a database enabled or greyed, and with a database
+// the first record current, the caption (`caption`, or the long name, or the
 // program's name), the list's columns and rows; the band and the status bar.
 void ShowDatabase(const char* caption = nullptr);
+// After the filter was set or turned off: the list, the band and the status
+// bar.
+void ShowFilter();
 
 // Reads field `field` (from 1) of a slot into databaseFile.textValue as the
 // program shows it: number fields as unsigned decimal text with every digit,

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -334,6 +335,84 @@ TEST_F(MainCommandsTest, EveryStepIsUndoneAndRedoneInBothWindows) {
   EXPECT_EQ(ColumnTexts(3), (Strings{"pear", "apple", "Banana"}));
   EXPECT_EQ(Caption(), "Fruit");
   EXPECT_EQ(databaseChanged, 1u);
+}
+
+// A filter shows the records that match, with their own numbers and a
+// count; the list works on what it shows, and changes keep in view what the
+// user did.
+TEST_F(MainCommandsTest, AFilterShowsTheMatchingRecordsAndTheListWorksOnThem) {
+  StartOn({{"Lyon", "5"}, {"Paris", "2"}, {"lyonnais", "3"}, {"Nice", "4"}, {"Lyon Part-Dieu", "1"}, {"x", "6"}});
+  EXPECT_FALSE(MenuItemEnabled(IDM_SHOW_ALL));
+  {
+    Prompts filter({{IDOK, "LYON"}});
+    PressKey('L', true);
+    ASSERT_EQ(filter.seen.size(), 1u);
+    EXPECT_EQ(filter.seen[0].line1, "Filter");
+  }
+  EXPECT_EQ(ColumnTexts(3), (Strings{"Lyon", "lyonnais", "Lyon Part-Dieu"}));
+  EXPECT_EQ(ColumnTexts(1), (Strings{"1", "3", "5"}));  // their own record numbers
+  EXPECT_EQ(ColumnTexts(0), (Strings{"0", "2", "4"}));
+  EXPECT_EQ(StatusText(), "3 of 6 Records shown");
+  EXPECT_TRUE(MenuItemEnabled(IDM_SHOW_ALL));
+  EXPECT_EQ(databaseChanged, 0u);
+
+  // Typing an Index goes to its row among those shown.
+  SetFocus(recordList);
+  SendMessageA(recordList, WM_CHAR, '4', 1);
+  EXPECT_EQ(FocusedRecordSlot(), 4);
+
+  // A sort sorts the database and applies the filter to the new order.
+  ClickColumnHeader(4);
+  EXPECT_EQ(ColumnTexts(3), (Strings{"Lyon Part-Dieu", "lyonnais", "Lyon"}));
+  EXPECT_EQ(ColumnTexts(1), (Strings{"1", "3", "5"}));
+
+  // A record added or edited stays in view, matching or not.
+  Command(CMD_ADD);
+  CloseForm();
+  EXPECT_EQ(ColumnTexts(3), (Strings{"Lyon Part-Dieu", "lyonnais", "Lyon", ""}));
+  EXPECT_EQ(StatusText(), "4 of 7 Records shown");
+
+  // Delete and Copy act on the rows shown; a deleted record leaves.
+  {
+    Prompts confirm({IDOK});
+    FocusRow(1);
+    Command(CMD_DELETE);
+    ASSERT_EQ(confirm.seen.size(), 1u);
+  }
+  EXPECT_EQ(ColumnTexts(3), (Strings{"Lyon Part-Dieu", "Lyon", ""}));
+  FocusRow(1);
+  Command(CMD_COPY);
+  CloseForm();
+  EXPECT_EQ(ColumnTexts(3), (Strings{"Lyon Part-Dieu", "Lyon", "Lyon", ""}));  // in the deleted one's slot
+  EXPECT_EQ(StatusText(), "4 of 7 Records shown");
+
+  // Export As asks; Yes writes only the records shown.
+  {
+    Prompts question({IDOK});
+    FileDialogAnswer dialog("Save As", Path("shown.csv"));
+    Command(IDM_EXPORT_AS);
+    ASSERT_EQ(question.seen.size(), 1u);
+    EXPECT_EQ(question.seen[0].line2, "A filter is on.");
+    EXPECT_EQ(question.seen[0].line3, "Export only the 4 records shown?");
+  }
+  const std::vector<uint8_t> sheet = FileBytes(Path("shown.csv"));
+  EXPECT_EQ(std::count(sheet.begin(), sheet.end(), '\n'), 5);
+
+  // Show All (Ctrl+Shift+L) shows every record again.
+  SetKeyDown(VK_SHIFT, true);
+  PressKey('L', true);
+  SetKeyDown(VK_SHIFT, false);
+  EXPECT_EQ(RowCount(), 7);
+  EXPECT_EQ(StatusText(), "7 Records in DB");
+  EXPECT_FALSE(MenuItemEnabled(IDM_SHOW_ALL));
+  // An empty filter does the same; Close forgets the filter.
+  {
+    Prompts filter({{IDOK, "paris"}, {IDOK, ""}});
+    Command(IDM_FILTER);
+    EXPECT_EQ(RowCount(), 1);
+    Command(IDM_FILTER);
+    EXPECT_EQ(RowCount(), 7);
+  }
 }
 
 TEST_F(MainCommandsTest, NameRenamesTheDatabase) {

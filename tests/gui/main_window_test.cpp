@@ -357,7 +357,7 @@ class BandTest : public MainWindowTest {
   }
 
   // The band drawn from these texts the way the program should draw it.
-  std::vector<uint32_t> Expected(const char* file, const char* source) {
+  std::vector<uint32_t> Expected(const char* file, const char* source, const char* filter = nullptr) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, static_cast<int>(clientWidth), kBottom);
@@ -370,6 +370,10 @@ class BandTest : public MainWindowTest {
     TextOutA(dc, 5, 50, "Source:", 7);
     if (file) TextOutA(dc, 80, 30, file, static_cast<int>(strlen(file)));
     if (source) TextOutA(dc, 80, 50, source, static_cast<int>(strlen(source)));
+    if (filter) {
+      SetTextAlign(dc, TA_RIGHT | TA_TOP);
+      TextOutA(dc, static_cast<int>(clientWidth) - 5, 50, filter, static_cast<int>(strlen(filter)));
+    }
     std::vector<uint32_t> bits = Capture(dc);
     SelectObject(dc, oldFont);
     DeleteObject(font);
@@ -416,6 +420,11 @@ TEST_F(BandTest, ShowsTheFileAndItsSourceOnlyWhileTheUserHasAFile) {
   const std::vector<uint32_t> open = Shown();
   EXPECT_EQ(open, Expected(currentFileName, "World countries"));
   EXPECT_NE(open, Expected(nullptr, nullptr));
+
+  // A filter names itself at the right of the Source line.
+  PromptAnswers filter({{IDOK, "land"}});
+  SendMessageA(mainWindow, WM_COMMAND, IDM_FILTER, 0);
+  EXPECT_EQ(Shown(), Expected(currentFileName, "World countries", "Filter: land"));
 
   // Closed: the labels alone again.
   SendMessageA(mainWindow, WM_COMMAND, IDM_CLOSE, 0);

@@ -8,6 +8,7 @@
 #include "core/csv_import.h"
 #include "core/folders.h"
 #include "core/record_changes.h"
+#include "core/record_filter.h"
 #include "core/spreadsheet_export.h"
 #include "core/templates/template_labels.h"
 #include "core/working_copy.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr char kUnreadMessage[] = "The file could not be read:";
 constexpr char kExportFailedMessage[] = "The export could not be written:";
+constexpr char kFilterOnMessage[] = "A filter is on.";
 constexpr char kUnwrittenMessage[] = "The file could not be written:";
 constexpr char kNoRoomMessage[] = "Not imported: there is no room";
 constexpr char kNoRoomDetail[] = "for the records in the database.";
@@ -97,11 +99,20 @@ void ImportCommand(HWND owner) {
 
 void ExportAsCommand(HWND owner) {
   if (!DatabaseOpen()) return;
+  // With a filter on, the user chooses: the records shown, or all of them.
+  bool shownOnly = false;
+  if (recordFilter.On()) {
+    const std::string question = "Export only the " + std::to_string(recordFilter.RowCount()) + " records shown?";
+    const uintptr_t answer = ShowQuestion(owner, kFilterOnMessage, question.c_str());
+    if (answer == kPromptCancel || !DatabaseOpen()) return;
+    shownOnly = answer == kPromptOk;
+  }
   databaseFile.ReadLongName();
   char path[kFolderSize];
   SpreadsheetFileName(databaseFile.textValue, path, sizeof path);
   if (!ChooseCsvFile(owner, path, CsvDialog::kSave)) return;
-  if (!WriteSpreadsheetCsv(databaseFile, path)) ShowMessage(mainWindow, kUnwrittenMessage, path);
+  if (!WriteSpreadsheetCsv(databaseFile, path, shownOnly ? &recordFilter.Slots() : nullptr))
+    ShowMessage(mainWindow, kUnwrittenMessage, path);
 }
 
 void ExportCommand() {

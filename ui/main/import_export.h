@@ -13,7 +13,9 @@
 // line, field and reason. The status bar shows how far a long import is.
 void ImportCommand(HWND owner);
 // The save dialog, suggesting the database's name with ".csv", then the
-// file written in its place; a failure is told.
+// file written in its place; a failure is told. With a filter on, the user
+// is first asked whether to write only the records shown (Yes) or all of
+// them (No).
 void ExportAsCommand(HWND owner);
 // File > Export: "Veldrana.CSV" in the current folder; a failure is told,
 // naming the file.

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "core/folders.h"
+#include "core/record_filter.h"
 #include "core/settings.h"
 #include "core/working_copy.h"
 #include "resources/resource.h"
@@ -24,6 +25,25 @@
 #include "ui/views.h"
 
 namespace {
+
+constexpr char kFilterCaption[] = "Filter";
+
+// View > Filter...: the records that match the text typed; an empty text
+// shows them all.
+void FilterCommand(HWND window) {
+  char text[kPromptTextSize] = "";
+  CopyText(recordFilter.Text().c_str(), text, sizeof text);
+  if (ShowInput(window, kPromptInput, kFilterCaption, text, kFilterTextLength) != kPromptOk || !DatabaseOpen())
+    return;
+  recordFilter.Set(databaseFile, text);
+  ShowFilter();
+}
+
+void ShowAllCommand() {
+  if (!recordFilter.On()) return;
+  recordFilter.Clear();
+  ShowFilter();
+}
 
 // The focused row's record, shown.
 void EditCommand() {
@@ -109,7 +129,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       ShowPopupMenu(window, PopupVariant::kMain, FocusedRecordSlot() != -1);
       return 0;
     case WM_INITMENUPOPUP:
-      UpdateUndoItems();
+      UpdateMenuItems();
       return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
@@ -173,6 +193,11 @@ void DispatchMainCommand(HWND window, WPARAM wParam) {
   if (is(CMD_ADD, IDM_ADD)) return AddRecordCommand();
   if (is(CMD_COPY, IDM_COPY)) return CopyRecordCommand(FocusedRecordSlot());
   if (is(CMD_OPEN, IDM_OPEN)) return OpenCommand(window);
+  if (is(IDM_FILTER)) {
+    if (DatabaseOpen()) FilterCommand(window);
+    return;
+  }
+  if (is(IDM_SHOW_ALL)) return ShowAllCommand();
   if (is(IDM_NAME)) {
     if (DatabaseOpen()) RenameCommand(window);
     return;

@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include <initializer_list>
+#include <string>
 
 #include "core/folders.h"
 #include "core/history.h"
+#include "core/record_filter.h"
 #include "core/templates/template_labels.h"
 #include "core/working_copy.h"
 #include "resources/resource.h"
@@ -34,7 +36,7 @@ constexpr ToolbarButton kMainToolbar[] = {
 // The commands that need an open database.
 constexpr int kFirstFileButton = 3, kLastFileButton = 17;
 constexpr int kFirstFileMenuItem = IDM_CLOSE, kLastFileMenuItem = IDM_NAME;
-constexpr int kLaterFileMenuItems[] = {IDM_IMPORT, IDM_EXPORT_AS};
+constexpr int kLaterFileMenuItems[] = {IDM_IMPORT, IDM_EXPORT_AS, IDM_FILTER};
 
 void OnCreate(HWND window, const CREATESTRUCTA* create) {
   mainWindow = window;
@@ -77,6 +79,13 @@ void OnPaint(HWND window) {
   if (hasUserFile) {
     PutText(dc, kBandTextX, kBandFileLineY, currentFileName);
     PutText(dc, kBandTextX, kBandSourceLineY, sourceName);
+  }
+  if (DatabaseOpen() && recordFilter.On()) {
+    // At the right of the Source line, in view whatever the list shows.
+    const std::string filter = "Filter: " + recordFilter.Text();
+    const UINT align = SetTextAlign(dc, TA_RIGHT | TA_TOP);
+    PutText(dc, static_cast<int>(clientWidth) - kBandLabelX, kBandSourceLineY, filter.c_str());
+    SetTextAlign(dc, align);
   }
 }
 
@@ -132,7 +141,7 @@ void UndoItemText(bool undo, char* text, size_t textSize) {
   }
 }
 
-void UpdateUndoItems() {
+void UpdateMenuItems() {
   for (bool undo : {true, false}) {
     char text[48];
     UndoItemText(undo, text, sizeof text);
@@ -141,4 +150,6 @@ void UpdateUndoItems() {
     const UINT id = undo ? IDM_UNDO : IDM_REDO;
     ModifyMenuA(mainMenu, id, MF_BYCOMMAND | MF_STRING | (can ? MF_ENABLED : MF_GRAYED), id, text);
   }
+  EnableMenuItem(mainMenu, IDM_SHOW_ALL,
+                 MF_BYCOMMAND | (DatabaseOpen() && recordFilter.On() ? MF_ENABLED : MF_GRAYED));
 }

@@ -46,13 +46,15 @@ bool CreateMainWindow(HMENU menu, const char* fileToOpen);
 LRESULT MainWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Enables or greys the commands that need an open database: toolbar buttons
-// 3 to 17, menu items 40003 to 40016, Import (40032) and Export As (40033).
+// 3 to 17, menu items 40003 to 40016, Import (40032), Export As (40033) and
+// Filter (40036).
 void SetFileItemsEnabled(bool enable);
 // Repaints the band, after the file or template it names changed.
 void RepaintBand();
-// The Undo and Redo items as the history is now: each names its step
-// ("Undo Delete") and is greyed when there is none.
-void UpdateUndoItems();
+// The items that follow the open database's state: Undo and Redo as the
+// history is now, each naming its step ("Undo Delete") and greyed when there
+// is none; Show All Records greyed while no filter is on.
+void UpdateMenuItems();
 // "Undo Delete", "Redo Sort", or "Undo" and "Redo" alone when there is no
 // step, into text (at least 32 bytes).
 void UndoItemText(bool undo, char* text, size_t textSize);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/record_filter.h"
 #include "core/settings.h"
 #include "core/templates/template_labels.h"
 #include "store/database_file.h"
@@ -25,11 +26,18 @@ namespace {
 // and the walk to a far row is made once. Emptied when the list is refilled.
 std::vector<uint32_t> rowSlots;
 
+// The rows the list has: every active record, or those the filter shows.
+uint32_t Rows() { return recordFilter.On() ? recordFilter.RowCount() : databaseFile.activeCount; }
+
 // The slot shown in a row, or -1 when the row has no record (the list is
 // being refilled, or no database is open).
 int32_t SlotOfRow(int row) {
   DatabaseFile& db = databaseFile;
-  if (row < 0 || !DatabaseOpen() || static_cast<uint32_t>(row) >= db.activeCount) return -1;
+  if (row < 0 || !DatabaseOpen() || static_cast<uint32_t>(row) >= Rows()) return -1;
+  if (recordFilter.On()) {
+    const int32_t slot = recordFilter.SlotOfRow(static_cast<uint32_t>(row));
+    return db.GetRecStat(slot) == kRecActive ? slot : -1;
+  }
   while (rowSlots.size() <= static_cast<size_t>(row)) {
     const int32_t next = rowSlots.empty() ? db.FindRecStat(kRecActive, 0)
                                           : db.NextActive(static_cast<int32_t>(rowSlots.back()));
@@ -48,7 +56,9 @@ void CellText(int row, int column, char* text, size_t size) {
   const int32_t slot = SlotOfRow(row);
   if (slot < 0) return;
   if (column <= 2) {
-    const int64_t value = column == 0 ? slot : column == 1 ? row + 1 : databaseFile.GetRecStat(slot);
+    // A filtered list shows each record's own number, not its row's.
+    const int64_t number = recordFilter.On() ? databaseFile.RecordNumberOf(slot) : row + 1;
+    const int64_t value = column == 0 ? slot : column == 1 ? number : databaseFile.GetRecStat(slot);
     NumberToSignedText(static_cast<uint32_t>(value), text, size);
     return;
   }
@@ -77,7 +87,7 @@ int FindRow(const NMLVFINDITEMA* find, bool wide) {
     CopyText(find->lvfi.psz, typed, sizeof typed);
   }
   const size_t length = TextLength(typed);
-  const int rows = static_cast<int>(databaseFile.activeCount);
+  const int rows = static_cast<int>(Rows());
   const int start = find->iStart >= 0 && find->iStart < rows ? find->iStart : 0;
   for (int k = 0; k < rows; ++k) {
     const int row = (start + k) % rows;
@@ -115,14 +125,15 @@ void RebuildRecordList(int32_t touched, bool select) {
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
   rowSlots.clear();
   if (!DatabaseOpen()) return;
-  SendMessageA(recordList, LVM_SETITEMCOUNT, databaseFile.activeCount, 0);
-  const int32_t number = select ? databaseFile.RecordNumberOf(touched) : -1;
-  if (number > 0) {
+  SendMessageA(recordList, LVM_SETITEMCOUNT, Rows(), 0);
+  if (!select) return;
+  const int32_t row = recordFilter.On() ? recordFilter.RowOfSlot(touched) : databaseFile.RecordNumberOf(touched) - 1;
+  if (row >= 0) {
     LVITEMA item = {};
     item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
     item.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(recordList, LVM_SETITEMSTATE, static_cast<WPARAM>(number - 1), reinterpret_cast<LPARAM>(&item));
-    SendMessageA(recordList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(number - 1), FALSE);
+    SendMessageA(recordList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(recordList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   }
 }
 

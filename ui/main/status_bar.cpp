@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/record_filter.h"
 #include "store/database_file.h"
 #include "store/text.h"
 #include "ui/form/record_form.h"
@@ -30,7 +31,13 @@ void UpdateStatusBar() {
   } else {
     char count[12];
     NumberToSignedText(databaseFile.activeCount, count, sizeof count);
-    if (!formOpen) {
+    if (!formOpen && recordFilter.On()) {
+      // "12 of 3400 Records shown"
+      NumberToSignedText(recordFilter.RowCount(), text, sizeof text);
+      AppendText(text, sizeof text, " of ");
+      AppendText(text, sizeof text, count);
+      AppendText(text, sizeof text, " Records shown");
+    } else if (!formOpen) {
       CopyText(count, text, sizeof text);
       AppendText(text, sizeof text, " Records in DB");
     } else {

@@ -1,5 +1,6 @@
 // The main window's status bar: "No File!", "No Records!", "12 Records in
-// DB", or, while the record form shows a record, "Record 3 of 12".
+// DB", with a filter on "12 of 3400 Records shown", or, while the record form
+// shows a record, "Record 3 of 12".
 #pragma once
 
 #include <windows.h>
