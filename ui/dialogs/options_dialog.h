@@ -41,6 +41,15 @@ void ShowOptions(HWND owner);
 // written; nothing is reported.
 void SetFileAssociations();
 
+// Takes back what SetFileAssociations wrote for the program in folder (ending
+// in a backslash), as the program's uninstall does: the "Applications"
+// keys of Veldrana.exe in HKCR and HKLM, each when its open command starts
+// that program; the "Veldrana" file type when its command does, and then
+// .vdr's unnamed value and the user's "Application" choice when they name
+// it. An association of a copy in another folder stays as it is. Commands
+// are compared without case; failures are not reported.
+void RemoveFileAssociations(const char* folder);
+
 // The open command and the icon text stored by SetFileAssociations, built on
 // programFolder (each buffer kAssociationTextSize bytes; programFolder always
 // fits): C:\Tools\Veldrana.exe "%1" and C:\Tools\Veldrana.exe,2, or
