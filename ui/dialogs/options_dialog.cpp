@@ -141,11 +141,13 @@ void AssociationIcon(char* icon, size_t iconSize) {
   ProgramPathWith(programFolder, ",2", icon, iconSize);
 }
 
-void SetFileAssociations() {
+void SetFileAssociations() { SetFileAssociationsFor(programFolder); }
+
+void SetFileAssociationsFor(const char* folder) {
   char command[kAssociationTextSize];
   char icon[kAssociationTextSize];
-  AssociationCommand(command, sizeof command);
-  AssociationIcon(icon, sizeof icon);
+  CommandFor(folder, command, sizeof command);
+  ProgramPathWith(folder, ",2", icon, sizeof icon);
 
   struct Entry {
     HKEY root;
@@ -169,6 +171,12 @@ void SetFileAssociations() {
   for (const Entry& entry : entries) WriteRegistryText(entry.root, entry.key, entry.valueName, entry.text);
 }
 
+bool FileAssociationPointsAt(const char* folder) {
+  char command[kAssociationTextSize];
+  CommandFor(folder, command, sizeof command);
+  return RegistryTextIs(HKEY_CLASSES_ROOT, "Veldrana\\shell\\Open\\Command", nullptr, command);
+}
+
 void RemoveFileAssociations(const char* folder) {
   char command[kAssociationTextSize];
   CommandFor(folder, command, sizeof command);
@@ -181,7 +189,7 @@ void RemoveFileAssociations(const char* folder) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Applications\\Veldrana.exe");
   // The file type, and with it what makes .vdr files that type. Only the
   // values written here go: .vdr may hold the shell's own keys too.
-  if (!RegistryTextIs(HKEY_CLASSES_ROOT, "Veldrana\\shell\\Open\\Command", nullptr, command)) return;
+  if (!FileAssociationPointsAt(folder)) return;
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "Veldrana");
   if (RegistryTextIs(HKEY_CLASSES_ROOT, ".vdr", nullptr, "Veldrana")) {
     RegDeleteKeyValueA(HKEY_CLASSES_ROOT, ".vdr", nullptr);
