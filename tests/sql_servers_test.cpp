@@ -1,15 +1,11 @@
-// The way up to a server database: vdrtool's SQL script loaded into the real
-// servers, the sqlite3 shell and PostgreSQL, and every row read back and
-// compared with what vdrtool list shows. PostgreSQL runs in a private
-// cluster that the ctest fixture postgres_server starts and stops
-// (tests/postgres-cluster); where it could not start, its test is skipped
-// with the fixture's reason.
+// vdrtool's SQL script loaded into the real servers, the sqlite3 shell and
+// PostgreSQL (a private cluster of the fixture postgres_server, see
+// tests/postgres-cluster), and every row read back compared with what
+// vdrtool list shows.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,74 +17,36 @@ using namespace testutil;
 
 namespace {
 
-// The servers print a row's fields with a tab between them and end each row
-// with this byte, which no value in these tests holds.
-constexpr char kRowEnd = '\x1E';
+constexpr char kRowEnd = '\x1E';  // ends each row the servers print; in no value here
 
 // Every byte a shell command writes.
 std::string Output(const std::string& command) {
   std::string out;
   FILE* pipe = popen(command.c_str(), "r");
   char buffer[4096];
-  size_t n;
-  while (pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  if (pipe != nullptr) pclose(pipe);
+  for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  if (pipe) pclose(pipe);
   return out;
 }
 
 std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct Server {
-  std::string name;
-  std::function<int(const std::string& script)> load;  // the shell's exit status
-  std::function<std::string(const std::string& table)> rows;
-};
-
-Server SqliteShell(const std::string& database) {
-  return {"sqlite3 shell",
-          [=](const std::string& script) {
-            return std::system(("sqlite3 -bail '" + database + "' < '" + script + "'").c_str());
-          },
-          [=](const std::string& table) {
-            return Output("sqlite3 -batch -noheader -separator '\t' -newline '" +
-                          std::string(1, kRowEnd) + "' '" + database + "' 'SELECT * FROM \"" + table +
-                          "\" ORDER BY rowid'");
-          }};
-}
-
-Server PostgreSql(const std::string& socketFolder) {
-  const std::string psql = "PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1 -h '" + socketFolder +
-                           "' -U veldrana -d postgres";
-  return {"PostgreSQL",
-          [=](const std::string& script) { return std::system((psql + " -f '" + script + "'").c_str()); },
-          [=](const std::string& table) {
-            // Rows in the order the script inserted them into the new table.
-            std::string rows = Output(psql + " -A -t -F '\t' -R '" + std::string(1, kRowEnd) +
-                                      "' -c 'SELECT * FROM \"" + table + "\" ORDER BY ctid'");
-            // psql ends the last row with a line break instead.
-            if (!rows.empty() && rows.back() == '\n') rows.back() = kRowEnd;
-            return rows;
-          }};
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class SqlServers : public ::testing::Test {
  protected:
-  std::string Path(const std::string& name) { return dir_.Path(name); }
   std::string Ok(const std::vector<std::string>& args) {
-    ToolResult r = RunTool(args, dir_, Path(""));
-    EXPECT_EQ(r.exitCode, 0) << args[0] << " " << args.back() << "\nstderr: " << r.err;
+    ToolResult r = RunTool(args, dir_, dir_.Path(""));
+    EXPECT_EQ(r.exitCode, 0) << args[0] << "\nstderr: " << r.err;
     return r.out;
   }
 
-  // A database of these field types holding these records, and a copy of
-  // the first one before record number `gone` that is deleted again, so
-  // that slots and record numbers part.
+  // A database of these types and records; a copy of the first record sits
+  // before record `gone` and is deleted again, so slots and record numbers part.
   std::string Make(const std::string& name, const std::vector<uint32_t>& types,
                    std::vector<std::vector<std::string>> records, size_t gone) {
-    const std::string file = Path(name + ".vdr");
+    const std::string file = dir_.Path(name + ".vdr");
     std::vector<std::string> create = {"create", file};
     for (uint32_t type : types) create.push_back(std::to_string(type));
     Ok(create);
@@ -102,76 +60,65 @@ class SqlServers : public ::testing::Test {
     return file;
   }
 
-  // Each record's fields as vdrtool list shows them, with a tab between
-  // them: its lines without their leading slot, record number and RecStat.
-  // Values may hold tabs and line breaks, so a record ends only where the
-  // next one's start (from vdrtool goto) follows a line break.
+  // Each record's values as vdrtool list shows them, tab between them. A
+  // value may hold line breaks, so a record ends where a line break is
+  // followed by the next record's slot (from vdrtool goto), number and RecStat.
   std::vector<std::string> Listed(const std::string& file) {
-    const std::string listed = Output("'" + std::string(VDRTOOL_PATH) + "' list '" + file + "'");
+    const std::string listed = Output("'" VDRTOOL_PATH "' list '" + file + "'");
     const std::string info = Ok({"info", file});
     const size_t active = std::stoul(info.substr(info.find("active\t") + 7));
-    std::vector<std::string> starts;
-    for (size_t n = 1; n <= active; ++n) {
-      std::string slot = Ok({"goto", file, std::to_string(n)});
-      slot.pop_back();
-      starts.push_back(slot + "\t" + std::to_string(n) + "\t10\t");
-    }
+    auto start = [&](size_t n) {
+      return std::to_string(std::stoul(Ok({"goto", file, std::to_string(n)}))) + "\t" + std::to_string(n) + "\t10\t";
+    };
     std::vector<std::string> records;
-    size_t at = 0;
-    for (size_t n = 0; n < active; ++n) {
-      EXPECT_EQ(listed.compare(at, starts[n].size(), starts[n]), 0) << "record " << n + 1;
-      at += starts[n].size();
-      const size_t end = n + 1 < active ? listed.find("\n" + starts[n + 1], at) : listed.size() - 1;
+    for (size_t n = 1, at = 0; n <= active; ++n) {
+      EXPECT_EQ(listed.compare(at, start(n).size(), start(n)), 0) << "record " << n;
+      at += start(n).size();
+      const size_t end = n < active ? listed.find("\n" + start(n + 1), at) : listed.size() - 1;
       records.push_back(listed.substr(at, end - at));
       at = end + 1;
     }
     return records;
   }
 
-  // Loads the database's script into the server and compares every row.
-  void ExpectRowsAsListed(const Server& server, const std::string& file) {
-    SCOPED_TRACE(server.name + ", " + file);
-    const std::string table = file.substr(file.rfind('/') + 1, file.size() - file.rfind('/') - 5);
-    const std::string script = file + ".sql";
-    ASSERT_EQ(std::system(("'" + std::string(VDRTOOL_PATH) + "' sql '" + file + "' > '" + script + "'").c_str()), 0);
-    // Never a CR just before a line break of the script.
-    EXPECT_EQ(FileText(script).find("\r\n"), std::string::npos);
-    ASSERT_EQ(server.load(script), 0);
-
-    const std::string utf8 = server.rows(table);
-    std::vector<std::string> rows;
-    for (size_t at = 0, end; (end = utf8.find(kRowEnd, at)) != std::string::npos; at = end + 1) {
-      std::string row;
-      EXPECT_TRUE(platform::AppendCodePageFromUtf8(utf8.data() + at, end - at, &row));
-      rows.push_back(row);
-    }
-    const std::vector<std::string> listed = Listed(file);
-    ASSERT_EQ(rows.size(), listed.size());
-    for (size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(rows[r], listed[r]) << "record " << r + 1;
-  }
-
-  // Two databases: every field type, at both ends of each number's range,
-  // and texts with quotes, backslashes, line breaks and every byte above 127.
-  void ExpectBothDatabases(const Server& server) {
+  // Loads the script of each database through load, reads the table back
+  // through query (the table's name) and compares the rows with the list.
+  void ExpectRowsAsListed(const std::string& load, const std::string& query) {
     std::vector<uint32_t> everyType;
     std::vector<std::string> highest, lowest, middle;
+    std::string high;
     for (uint32_t type = 0; type < 18; ++type) {
       everyType.push_back(type);
       highest.push_back(type == 0 ? "255" : type == 1 ? "65535" : type <= 9 ? "4294967295" : "Z\xFCrich");
       lowest.push_back(type <= 9 ? "0" : "");
       middle.push_back(type <= 9 ? "42" : "a'b");
     }
-    ExpectRowsAsListed(server, Make("every_type", everyType, {highest, lowest, middle}, 2));
-
-    std::string high;
     for (int c = 0x80; c <= 0xFF; ++c) high += static_cast<char>(c);
-    ExpectRowsAsListed(
-        server, Make("texts", {15, 13, 12},
-                     {{"O'Brien said \"it''s\" 'twice'", "C:\\dir\\ \\' \\\\ \\n", high},
-                      {"one\r\ntwo\r\n", "\r\n\r\nend", "a\r\r\nb"},
-                      {"lone\rCR, lone\nLF", "\ttabs\t", "\r"},
-                      {"end with a quote'", "\\", "\n"}},
-                     3));
+    const std::string files[] = {
+        Make("every_type", everyType, {highest, lowest, middle}, 2),
+        Make("texts", {15, 13, 12},
+             {{"O'Brien said \"it''s\" 'twice'", high, "C:\\dir\\ \\' \\\\ \\n"},
+              {"one\r\ntwo\r\n", "\r\n\r\nend", "a\r\r\nb"},
+              {"lone\rCR, lone\nLF", "\ttabs\t", "\r"},
+              {"end with a quote'", "\\", "\n"}},
+             3)};
+    for (const std::string& file : files) {
+      SCOPED_TRACE(file);
+      const std::string script = file + ".sql";
+      ASSERT_EQ(std::system(("'" VDRTOOL_PATH "' sql '" + file + "' > '" + script + "'").c_str()), 0);
+      EXPECT_EQ(FileText(script).find("\r\n"), std::string::npos);  // what the shell would cut
+      ASSERT_EQ(std::system((load + " < '" + script + "'").c_str()), 0);
+
+      const std::string table = file.substr(file.rfind('/') + 1, file.size() - file.rfind('/') - 5);
+      std::string utf8 = Output(query + " 'SELECT * FROM \"" + table + "\"'");
+      if (!utf8.empty() && utf8.back() == '\n') utf8.back() = kRowEnd;  // psql ends the last row so
+      std::vector<std::string> rows;
+      for (size_t at = 0, end; (end = utf8.find(kRowEnd, at)) != std::string::npos; at = end + 1) {
+        rows.emplace_back();
+        EXPECT_TRUE(platform::AppendCodePageFromUtf8(utf8.data() + at, end - at, &rows.back()));
+      }
+      EXPECT_EQ(rows, Listed(file));
+    }
   }
 
   ScratchDir dir_;
@@ -179,22 +126,22 @@ class SqlServers : public ::testing::Test {
 
 TEST_F(SqlServers, SqliteShellHoldsEveryRowAsListed) {
   if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 shell";
-  ExpectBothDatabases(SqliteShell(Path("up.sqlite")));
+  const std::string database = "'" + dir_.Path("up.sqlite") + "'";
+  ExpectRowsAsListed("sqlite3 -bail " + database, "sqlite3 -separator '\t' -newline '\x1E' " + database);
 }
 
 TEST_F(SqlServers, PostgreSqlHoldsEveryRowAsListed) {
-  const std::string cluster = VELDRANA_POSTGRES_DIR;
-  const std::string unavailable = FileText(cluster + "/unavailable");
+  const std::string unavailable = FileText(VELDRANA_POSTGRES_DIR "/unavailable");
   if (!unavailable.empty()) GTEST_SKIP() << unavailable;
-  std::string socket = FileText(cluster + "/socket");
+  std::string socket = FileText(VELDRANA_POSTGRES_DIR "/socket");
   ASSERT_FALSE(socket.empty()) << "the fixture postgres_server did not run";
   socket.pop_back();
-  const Server server = PostgreSql(socket);
-  // A table of the same name from an earlier run of this test goes first.
-  std::system(("PGCLIENTENCODING=UTF8 psql -X -q -h '" + socket +
-               "' -U veldrana -d postgres -c 'DROP TABLE IF EXISTS every_type, texts'")
-                  .c_str());
-  ExpectBothDatabases(server);
+  const std::string psql =
+      "PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1 -h '" + socket + "' -U veldrana -d postgres";
+  // Tables of an earlier run of this test go first; a new table gives back
+  // its rows in the order they were inserted.
+  std::system((psql + " -c 'DROP TABLE IF EXISTS every_type, texts'").c_str());
+  ExpectRowsAsListed(psql, psql + " -A -t -F '\t' -R '\x1E' -c");
 }
 
 }  // namespace

@@ -1,23 +1,18 @@
-// The MSI packages installed and removed by Wine's own msiexec, in a Wine
-// prefix of their own that the ctest fixture msi_install makes fresh
-// (install-fixture, with the packages): what lands where, the entry in
-// Installed apps, the installed program run as a user starts it, the
-// uninstall, an upgrade over an older package and a refused downgrade, and an
-// install for all users. Each test leaves the prefix with nothing installed.
+// The MSI packages installed, upgraded, run and removed by Wine's own msiexec,
+// in a fresh Wine prefix of their own with its own HOME (fixture msi_install,
+// see install-fixture, which also makes the packages). Each test leaves
+// nothing installed.
 #include <windows.h>
 #include <commctrl.h>
 #include <msi.h>
-#include <msiquery.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "core/folders.h"
 #include "resources/resource.h"
 #include "tests/gui/process_windows.h"
 #include "tests/store_test_util.h"
@@ -28,30 +23,20 @@ namespace {
 
 using testutil::ReadBytes;
 
-const std::string kDir = VELDRANA_INSTALL_DIR;  // the fixture's folder
-constexpr char kProgramMenuLink[] = "Veldrana.lnk";
+#ifdef _WIN64
+constexpr char kArch[] = "win64";
+#else
+constexpr char kArch[] = "win32";
+#endif
+const std::string kVersion = std::string(VELDRANA_VERSION_TEXT).substr(sizeof "Veldrana");
 
-// A Unix path as this Wine process names it: on drive Z:, with backslashes.
-std::string WindowsPath(std::string path) {
+// The fixture's folder, as this Wine process names it.
+std::string Fixture(const std::string& name) {
+  std::string path = std::string("Z:" VELDRANA_INSTALL_DIR "/") + name;
   for (char& c : path)
     if (c == '/') c = '\\';
-  return "Z:" + path;
+  return path;
 }
-
-std::set<std::string> FileNames(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, ".."))
-      names.insert(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string SpecialFolder(int csidl) {
   char path[MAX_PATH] = "";
@@ -59,107 +44,55 @@ std::string SpecialFolder(int csidl) {
   return std::string(path) + "\\";
 }
 
-// The release folder scripts/package made, ending with a backslash.
-std::string NewRelease() {
-  const std::string packages = WindowsPath(kDir) + "\\new\\";
-  for (const std::string& name : FileNames(packages))
-    if (Exists(packages + name + "\\Veldrana.exe")) return packages + name + "\\";
-  return "";
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::set<std::string> FileNames(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+    if (found.cFileName[0] != '.') names.insert(found.cFileName);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  return names;
 }
 
-std::string NewPackage() { return NewRelease().substr(0, NewRelease().size() - 1) + ".msi"; }
-std::string OlderPackage() { return WindowsPath(kDir) + "\\older.msi"; }
-std::string OlderRelease() { return WindowsPath(kDir) + "\\older\\Veldrana\\"; }
-std::string LogFile() { return WindowsPath(kDir) + "\\msiexec.log"; }
+// Exactly the release folder's files and DefSet.txt, each as packaged.
+void ExpectInstalled(const std::string& folder, const std::string& release) {
+  std::set<std::string> expected = FileNames(release);
+  ASSERT_GT(expected.size(), 4u) << release;
+  expected.insert("DefSet.txt");
+  EXPECT_EQ(FileNames(folder), expected) << folder;
+  for (const std::string& name : FileNames(release))
+    EXPECT_TRUE(ReadBytes(folder + name) == ReadBytes(release + name)) << name << " differs";
+}
 
-std::string Version() { return std::string(VELDRANA_VERSION_TEXT).substr(sizeof "Veldrana"); }
-
-// Starts Wine's msiexec with these arguments, a verbose log and no user
-// interface, or with its basic one (/qb), which shows its errors.
-PROCESS_INFORMATION StartMsiexec(const std::string& arguments, const char* ui) {
-  std::string line = "msiexec.exe " + arguments + " " + ui + " /l*v \"" + LogFile() + "\"";
+// Runs a program from the user's documents, as the shortcut starts it; its
+// exit code, or 0 at once when the caller takes the started process.
+DWORD Launch(const std::string& commandLine, PROCESS_INFORMATION* started = nullptr) {
+  std::string line = commandLine;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    ADD_FAILURE() << "cannot start " << line;
-  return process;
-}
-
-// Its exit code, once it ended.
-DWORD Finished(PROCESS_INFORMATION process) {
-  if (!process.hProcess) return 1;
-  DWORD code = 1;
-  if (WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  } else {
-    ADD_FAILURE() << "msiexec did not finish";
-    TerminateProcess(process.hProcess, 1);
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      SpecialFolder(CSIDL_PERSONAL).c_str(), &startup, &process))
+    return 1;
+  if (started) {
+    *started = process;
+    return 0;
   }
+  DWORD code = 1;
+  if (WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   return code;
 }
 
-DWORD Msiexec(const std::string& arguments) { return Finished(StartMsiexec(arguments, "/qn")); }
+DWORD Msiexec(const std::string& arguments) { return Launch("msiexec.exe " + arguments + " /qn"); }
 
-BOOL CALLBACK AppendText(HWND control, LPARAM texts) {
-  char text[512] = "";
-  SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  *reinterpret_cast<std::string*>(texts) += std::string(text) + "\n";
-  return TRUE;
-}
-
-// Runs msiexec with its basic interface, answers the message box it shows
-// with OK and returns the box's texts; the exit code in code.
-std::string MessageOfMsiexec(const std::string& arguments, DWORD* code) {
-  PROCESS_INFORMATION process = StartMsiexec(arguments, "/qb");
-  HWND box = nullptr;
-  for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 60000; Sleep(100))
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT ||
-        (box = WindowOf(process.dwProcessId, "#32770")) != nullptr)
-      break;
-  std::string texts;
-  if (box) {
-    EnumChildWindows(box, AppendText, reinterpret_cast<LPARAM>(&texts));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-  }
-  *code = Finished(process);
-  return texts;
-}
-
-std::string LogText() {
-  const std::vector<uint8_t> bytes = ReadBytes(LogFile());
-  std::string text;
-  // Shown when a step fails; without the zeros, should a log be UTF-16.
-  for (uint8_t b : bytes)
-    if (b) text.push_back(static_cast<char>(b));
-  return text;
-}
-
-// A property of a package, read from its Property table.
-std::string PackageProperty(const std::string& package, const char* name) {
-  MSIHANDLE database = 0, view = 0, record = 0;
-  char value[256] = "";
-  DWORD size = sizeof value;
-  const std::string query = std::string("SELECT `Value` FROM `Property` WHERE `Property` = '") + name + "'";
-  if (MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &database) == ERROR_SUCCESS &&
-      MsiDatabaseOpenViewA(database, query.c_str(), &view) == ERROR_SUCCESS &&
-      MsiViewExecute(view, 0) == ERROR_SUCCESS && MsiViewFetch(view, &record) == ERROR_SUCCESS)
-    MsiRecordGetStringA(record, 1, value, &size);
-  for (MSIHANDLE h : {record, view, database})
-    if (h) MsiCloseHandle(h);
-  return value;
-}
-
-// The products installed with the packages' upgrade code.
 std::vector<std::string> InstalledProducts() {
-  const std::string upgradeCode = PackageProperty(NewPackage(), "UpgradeCode");
   std::vector<std::string> products;
   char product[39];
-  for (DWORD i = 0; MsiEnumRelatedProductsA(upgradeCode.c_str(), 0, i, product) == ERROR_SUCCESS; ++i)
-    products.push_back(product);
+  for (DWORD i = 0; MsiEnumProductsA(i, product) == ERROR_SUCCESS; ++i) products.push_back(product);
   return products;
 }
 
@@ -170,228 +103,96 @@ std::string ProductInfo(const std::string& product, const char* property) {
   return value;
 }
 
-// Uninstalls whatever a test left installed.
-struct UninstallAtEnd {
-  ~UninstallAtEnd() {
-    for (const std::string& product : InstalledProducts()) Msiexec("/x " + product);
-  }
-};
-
-// Exactly the release folder's files and DefSet.txt, each as packaged.
-void ExpectInstalledFiles(const std::string& folder, const std::string& release) {
-  std::set<std::string> expected = FileNames(release);
-  ASSERT_GT(expected.size(), 4u) << release;
-  expected.insert("DefSet.txt");
-  EXPECT_EQ(FileNames(folder), expected) << folder;
-  for (const std::string& name : FileNames(release))
-    EXPECT_TRUE(ReadBytes(folder + name) == ReadBytes(release + name)) << name << " differs";
-}
-
-// What a link points at and where it starts the program.
-void ReadShortcut(const std::string& link, std::string* target, std::string* workingFolder) {
-  CoInitialize(nullptr);
-  IShellLinkA* shellLink = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&shellLink)))) {
-    IPersistFile* file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-    char text[MAX_PATH] = "";
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-      shellLink->GetPath(text, MAX_PATH, nullptr, 0);
-      *target = text;
-      shellLink->GetWorkingDirectory(text, MAX_PATH);
-      *workingFolder = text;
-    }
-    if (file) file->Release();
-    shellLink->Release();
-  }
-  CoUninitialize();
-}
-
-// The text of a list column's heading, read through memory of the program's
-// own, as the program's list lives in another process.
-std::string HeadingOf(HWND list, DWORD processId, int column) {
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-  if (!header || !process) return "";
-  constexpr SIZE_T kText = 100;
-  char* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof(HDITEMA) + kText, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  HDITEMA item = {};
-  item.mask = HDI_TEXT;
-  item.pszText = remote + sizeof item;
-  item.cchTextMax = kText;
-  char text[kText] = "";
-  if (remote && WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
-      SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(remote)))
-    ReadProcessMemory(process, remote + sizeof item, text, kText - 1, nullptr);
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return text;
-}
-
-// Starts the program from the shortcut's target on a copy of the sample
-// database, as a double click would: the main window shows the database with
-// the template's headings, and the program keeps its working copy and, when
-// it ends, its settings in the user's data folder, not beside itself.
-void RunInstalledProgram(const std::string& program, const std::string& dataFolder) {
-  testutil::ScratchDir scratch;
-  const std::string database = scratch.Path("World countries.vdr");
-  ASSERT_TRUE(CopyFileA(VELDRANA_SAMPLE_DATABASE, database.c_str(), FALSE));
-  std::string line = "\"" + program + "\" \"" + database + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             SpecialFolder(CSIDL_PERSONAL).c_str(), &startup, &process));
-  HWND window = nullptr, list = nullptr;
-  std::string caption;
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000 && caption != "World countries";) {
-    if (WaitForSingleObject(process.hProcess, 100) != WAIT_TIMEOUT) break;
-    if (!window) window = MainWindowOf(process.dwProcessId);
-    char text[300] = "";
-    if (window) GetWindowTextA(window, text, sizeof text);
-    caption = text;
-  }
-  ASSERT_EQ(caption, "World countries");
-  list = FindWindowExA(window, nullptr, "SysListView32", nullptr);
-  EXPECT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
-  // WELT13.xml's first label, after Index, Record and RecStat: the template
-  // was found beside the program.
-  EXPECT_EQ(HeadingOf(list, process.dwProcessId, 3), "Country");
-  EXPECT_EQ(ReadBytes(dataFolder + "Temp.dat"), ReadBytes(database));
-
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  EXPECT_EQ(ReadBytes(dataFolder + "dVeldrana.dat").size(), 1008u);
-  const std::string programFolder = program.substr(0, program.rfind('\\') + 1);
-  EXPECT_FALSE(Exists(programFolder + "dVeldrana.dat"));
-  EXPECT_FALSE(Exists(programFolder + "Temp.dat"));
-}
-
-// The association the Options dialog writes, for a program in folder.
-void Associate(const std::string& folder) {
-  SetFolders(folder.c_str(), "");
-  SetFileAssociations();
-}
-
-std::string OpenCommand() {
-  char command[kAssociationTextSize] = "";
-  LONG size = sizeof command;
-  RegQueryValueA(HKEY_CLASSES_ROOT, "Veldrana\\shell\\Open\\Command", command, &size);
-  return command;
-}
-
-std::string CommandFor(const std::string& folder) {
-  SetFolders(folder.c_str(), "");
-  char command[kAssociationTextSize];
-  AssociationCommand(command, sizeof command);
-  return command;
-}
-
 class Install : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(NewRelease().empty()) << "the fixture msi_install made no packages in " << kDir;
-    ASSERT_TRUE(InstalledProducts().empty()) << "an earlier test left Veldrana installed";
+  void SetUp() override { ASSERT_TRUE(InstalledProducts().empty()) << "left from an earlier run"; }
+  void TearDown() override {
+    for (const std::string& product : InstalledProducts()) Msiexec("/x " + product);
   }
+  const std::string release = Fixture("new/Veldrana-" + kVersion + "-" + kArch);
+  const std::string newer = "\"" + release + ".msi\"";
+  const std::string older = "\"" + Fixture("older.msi") + "\"";
   const std::string userFolder = SpecialFolder(CSIDL_LOCAL_APPDATA) + "Programs\\Veldrana\\";
   const std::string dataFolder = SpecialFolder(CSIDL_APPDATA) + "Morvel\\Veldrana\\";
-  const std::string shortcut = SpecialFolder(CSIDL_PROGRAMS) + kProgramMenuLink;
-  UninstallAtEnd uninstall;
+  const std::string shortcut = SpecialFolder(CSIDL_PROGRAMS) + "Veldrana.lnk";
 };
 
-TEST_F(Install, PerUserInstallRunsAsAnInstalledCopyAndUninstallKeepsTheUsersData) {
-  ASSERT_EQ(Msiexec("/i \"" + NewPackage() + "\""), 0u) << LogText();
-  ExpectInstalledFiles(userFolder, NewRelease());
-  std::string target, workingFolder;
-  ReadShortcut(shortcut, &target, &workingFolder);
-  EXPECT_EQ(target, userFolder + "Veldrana.exe");
-  if (workingFolder.empty() || workingFolder.back() != '\\') workingFolder += '\\';
-  EXPECT_EQ(workingFolder, SpecialFolder(CSIDL_PERSONAL));
+TEST_F(Install, PerUserUpgradedRunAndRemoved) {
+  // The older package, and the association set from its program.
+  ASSERT_EQ(Msiexec("/i " + older), 0u);
+  ExpectInstalled(userFolder, Fixture("older\\Veldrana\\"));
+  SetFileAssociationsFor(userFolder.c_str());
 
-  // The entry in Installed apps: one product, with the About box's version
-  // and product page, and the program's icon.
-  const std::vector<std::string> products = InstalledProducts();
+  // The newer one replaces it in place, the association kept.
+  ASSERT_EQ(Msiexec("/i " + newer), 0u);
+  ExpectInstalled(userFolder, release + "\\");
+  EXPECT_TRUE(Exists(shortcut));
+  EXPECT_TRUE(FileAssociationPointsAt(userFolder.c_str()));
+  std::vector<std::string> products = InstalledProducts();
   ASSERT_EQ(products.size(), 1u);
-  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_INSTALLEDPRODUCTNAME), "Veldrana");
-  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), Version());
+  // Its entry in Installed apps: the About box's version and product page.
+  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), kVersion);
   EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER), "Morvel");
-  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_HELPLINK),
-            std::string(kSiteRoot) + "det.php?prog=Veldrana");
-  const std::string icon = ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON);
-  EXPECT_TRUE(Exists(icon)) << icon;
+  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_HELPLINK), std::string(kSiteRoot) + "det.php?prog=Veldrana");
+  EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)));
 
-  RunInstalledProgram(target, dataFolder);
-  const std::string database = dataFolder + "Mine.vdr";
+  // The older one is refused now.
+  EXPECT_EQ(Msiexec("/i " + older), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  EXPECT_EQ(InstalledProducts(), products);
+
+  // The program as the shortcut starts it, on a copy of the sample: an
+  // installed copy, with the templates beside it and its files in the
+  // user's data folder.
+  testutil::ScratchDir scratch;
+  const std::string database = scratch.Path("World.vdr");
   ASSERT_TRUE(CopyFileA(VELDRANA_SAMPLE_DATABASE, database.c_str(), FALSE));
-  Associate(userFolder);
+  PROCESS_INFORMATION program = {};
+  ASSERT_EQ(Launch("\"" + userFolder + "Veldrana.exe\" \"" + database + "\"", &program), 0u);
+  HWND window = nullptr;
+  int columns = 0;
+  for (DWORD start = GetTickCount(); columns == 0 && GetTickCount() - start < 30000; Sleep(100)) {
+    if (!window) window = MainWindowOf(program.dwProcessId);
+    HWND list = window ? FindWindowExA(window, nullptr, "SysListView32", nullptr) : nullptr;
+    HWND header = list ? reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0)) : nullptr;
+    if (header) columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+  }
+  EXPECT_EQ(columns, 3 + 44);  // Index, Record, RecStat and WELT13.xml's 44 fields
+  EXPECT_TRUE(ReadBytes(dataFolder + "Temp.dat") == ReadBytes(database));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(program.hProcess, 20000), WAIT_OBJECT_0);
+  CloseHandle(program.hProcess);
+  CloseHandle(program.hThread);
+  EXPECT_EQ(ReadBytes(dataFolder + "dVeldrana.dat").size(), 1008u);
+  for (const char* name : {"dVeldrana.dat", "Temp.dat"}) EXPECT_FALSE(Exists(userFolder + name)) << name;
 
-  ASSERT_EQ(Msiexec("/x \"" + NewPackage() + "\""), 0u) << LogText();
+  // Removed: its files, folder, shortcut and association; the user's data
+  // stays.
+  ASSERT_TRUE(CopyFileA(database.c_str(), (dataFolder + "Mine.vdr").c_str(), FALSE));
+  ASSERT_EQ(Msiexec("/x " + newer), 0u);
   EXPECT_TRUE(InstalledProducts().empty());
   EXPECT_FALSE(Exists(userFolder));
   EXPECT_FALSE(Exists(shortcut));
-  // The user's data stays: the database, the settings and the working copy.
-  for (const char* name : {"Mine.vdr", "dVeldrana.dat", "Temp.dat"})
-    EXPECT_TRUE(Exists(dataFolder + name)) << name;
-  // The association went with the program it pointed at.
-  EXPECT_EQ(OpenCommand(), "");
-  HKEY key;
-  for (const char* gone : {".vdr", "Veldrana", "Applications\\Veldrana.exe"}) {
-    EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, gone, 0, KEY_READ, &key), ERROR_SUCCESS) << gone;
-  }
+  EXPECT_FALSE(FileAssociationPointsAt(userFolder.c_str()));
+  for (const char* name : {"Mine.vdr", "dVeldrana.dat", "Temp.dat"}) EXPECT_TRUE(Exists(dataFolder + name)) << name;
 }
 
-TEST_F(Install, UninstallLeavesAnAssociationOfAnotherCopy) {
-  ASSERT_EQ(Msiexec("/i \"" + NewPackage() + "\""), 0u) << LogText();
-  Associate("C:\\Portable Veldrana\\");
-  ASSERT_EQ(Msiexec("/x \"" + NewPackage() + "\""), 0u) << LogText();
-  EXPECT_FALSE(Exists(userFolder));
-  EXPECT_EQ(OpenCommand(), CommandFor("C:\\Portable Veldrana\\"));
-  RemoveFileAssociations("C:\\Portable Veldrana\\");
-  EXPECT_EQ(OpenCommand(), "");
-}
-
-TEST_F(Install, ANewerPackageReplacesAnOlderOneAndAnOlderOneIsRefused) {
-  ASSERT_EQ(Msiexec("/i \"" + OlderPackage() + "\""), 0u) << LogText();
-  ExpectInstalledFiles(userFolder, OlderRelease());
-  Associate(userFolder);
-
-  ASSERT_EQ(Msiexec("/i \"" + NewPackage() + "\""), 0u) << LogText();
-  std::vector<std::string> products = InstalledProducts();
-  ASSERT_EQ(products.size(), 1u);
-  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), Version());
-  ExpectInstalledFiles(userFolder, NewRelease());
-  EXPECT_TRUE(Exists(shortcut));
-  // Removing the older version on the way kept the association.
-  EXPECT_EQ(OpenCommand(), CommandFor(userFolder));
-
-  DWORD code = 0;
-  EXPECT_NE(MessageOfMsiexec("/i \"" + OlderPackage() + "\"", &code)
-                .find("A newer version of Veldrana is already installed."),
-            std::string::npos);
-  EXPECT_EQ(code, static_cast<DWORD>(ERROR_INSTALL_FAILURE));
-  EXPECT_EQ(InstalledProducts(), products);
-  ExpectInstalledFiles(userFolder, NewRelease());
-}
-
-TEST_F(Install, AllUsersInstallGoesToProgramFiles) {
-  // The 64-bit package into the 64-bit Program Files, as this build's own
-  // process sees it.
+TEST_F(Install, ForAllUsersIntoProgramFiles) {
+  // The 64-bit package into the 64-bit Program Files, as this build sees it.
   const std::string machineFolder = SpecialFolder(CSIDL_PROGRAM_FILES) + "Veldrana\\";
-  ASSERT_EQ(Msiexec("/i \"" + NewPackage() + "\" ALLUSERS=1"), 0u) << LogText();
-  ExpectInstalledFiles(machineFolder, NewRelease());
+  ASSERT_EQ(Msiexec("/i " + newer + " ALLUSERS=1"), 0u);
+  ExpectInstalled(machineFolder, release + "\\");
   EXPECT_FALSE(Exists(userFolder));
+
+  // Removed by its product code, as Installed apps does (Wine's msiexec,
+  // given the package instead, forgets that it was for all users); the
+  // association of another copy stays.
+  SetFileAssociationsFor("C:\\Portable\\");
   const std::vector<std::string> products = InstalledProducts();
   ASSERT_EQ(products.size(), 1u);
-  // By its product code, as Installed apps removes it: Wine's msiexec, given
-  // the package's path instead, forgets that it was installed for all users.
-  ASSERT_EQ(Msiexec("/x " + products[0]), 0u) << LogText();
+  ASSERT_EQ(Msiexec("/x " + products[0]), 0u);
   EXPECT_FALSE(Exists(machineFolder));
+  EXPECT_TRUE(FileAssociationPointsAt("C:\\Portable\\"));
+  RemoveFileAssociations("C:\\Portable\\");
 }
 
 }  // namespace
