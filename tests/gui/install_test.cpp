@@ -136,8 +136,27 @@ TEST_F(Install, PerUserUpgradedRunAndRemoved) {
   EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_HELPLINK), std::string(kSiteRoot) + "det.php?prog=Veldrana");
   EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)));
 
-  // The older one is refused now.
-  EXPECT_EQ(Msiexec("/i " + older), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  // The older one is refused now, saying why in the message box of msiexec's
+  // basic interface.
+  PROCESS_INFORMATION refused = {};
+  ASSERT_EQ(Launch("msiexec.exe /i " + older + " /qb", &refused), 0u);
+  HWND box = nullptr;
+  for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 60000; Sleep(100))
+    box = WindowOf(refused.dwProcessId, "#32770");
+  std::string message;
+  for (HWND line = nullptr; box && (line = FindWindowExA(box, line, "Static", nullptr)) != nullptr;) {
+    char text[300] = "";
+    SendMessageA(line, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    message += text;
+  }
+  EXPECT_NE(message.find("A newer version of Veldrana is already installed."), std::string::npos) << message;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 0;
+  if (WaitForSingleObject(refused.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(refused.hProcess, 1);
+  GetExitCodeProcess(refused.hProcess, &code);
+  EXPECT_EQ(code, static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+  CloseHandle(refused.hProcess);
+  CloseHandle(refused.hThread);
   EXPECT_EQ(InstalledProducts(), products);
 
   // The program as the shortcut starts it, on a copy of the sample: an
