@@ -1,6 +1,5 @@
 #include "core/sql_export.h"
 
-#include <cstring>
 #include <set>
 #include <vector>
 
@@ -44,6 +43,29 @@ std::vector<std::string> Columns(uint32_t fieldCount) {
   return columns;
 }
 
+// A text as a string literal, its quotes doubled. A CR never stands just
+// before a line break of the script: the sqlite3 shell reads a script a line
+// at a time and drops a CR at a line's end even inside a quoted text, so
+// "one<CR><LF>two" goes out as 'one<CR>' || '<LF>two', which both servers
+// join back into the same text.
+void AppendLiteral(const std::string& utf8, ChunkedOutput& out) {
+  out.Put('\'');
+  for (const char* p = utf8.data(), *end = p + utf8.size(); p < end;) {
+    const char* stop = p;
+    while (stop < end && *stop != '\'' && *stop != '\r') ++stop;
+    out.Append(p, static_cast<size_t>(stop - p));
+    if (stop == end) break;
+    out.Put(*stop);
+    if (*stop == '\'') {
+      out.Put('\'');
+    } else if (stop + 1 < end && stop[1] == '\n') {
+      out.Append("' || '", 6);
+    }
+    p = stop + 1;
+  }
+  out.Put('\'');
+}
+
 }  // namespace
 
 std::string SqlIdentifier(const std::string& name) { return Quoted(name, '"'); }
@@ -74,15 +96,7 @@ bool WriteSqlScript(const DatabaseFile& db, const char* table, const ChunkedOutp
       }
       utf8.clear();
       platform::AppendUtf8FromCodePage(text, length, &utf8);
-      out.Put('\'');
-      for (const char* p = utf8.data(), *end = p + utf8.size(); p < end;) {
-        const char* quote = static_cast<const char*>(std::memchr(p, '\'', static_cast<size_t>(end - p)));
-        const char* stop = quote == nullptr ? end : quote + 1;
-        out.Append(p, static_cast<size_t>(stop - p));
-        if (quote != nullptr) out.Put('\'');
-        p = stop;
-      }
-      out.Put('\'');
+      AppendLiteral(utf8, out);
     }
     out.Append(");\n", 3);
   }

@@ -4,7 +4,8 @@
 // quoted identifiers (BIGINT for number fields, which hold unsigned 32-bit
 // values; TEXT for text fields) and an INSERT per active record in
 // record-number order. Text is UTF-8; strings are standard literals with
-// quotes doubled.
+// quotes doubled, and a text holding CR LF is split there into two literals
+// joined with || (the sqlite3 shell would drop a CR at a line's end).
 #pragma once
 
 #include <string>

@@ -108,6 +108,9 @@
 #define IDC_ABOUT_PAGES 1003       // page selector
 #define IDC_ABOUT_ACTION 3         // action button, caption set per page
 
-// The program's version texts.
+// The program's version texts. VELDRANA_VERSION_TEXT is the one place that
+// names the version: both windows' captions, the About box, the help page,
+// and the zips and installer packages that scripts/package makes take it
+// from here.
 #define VELDRANA_VERSION_TEXT "Veldrana 0.93"
 #define PROMPT_CAPTION_TEXT "Veldrana 1.0"

@@ -16,6 +16,9 @@
 // first test to the last.
 //
 //   desktop_keeper.exe          hold the desktops until --end
+//   desktop_keeper.exe --default-only
+//                               hold the default desktop alone (for a prefix
+//                               where only the program makes windows)
 //   desktop_keeper.exe --wait   wait (30 s at most) until they are held
 //   desktop_keeper.exe --end    tell the holder to end
 #include <windows.h>
@@ -64,8 +67,9 @@ int main(int argc, char** argv) {
     if (end) SetEvent(end);
     return 0;
   }
+  const size_t named = argc > 1 && std::strcmp(argv[1], "--default-only") == 0 ? 0 : 2;
   HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
+  if (named && RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
                       KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
     for (size_t k = 0; k < 2; ++k)
       RegSetValueExA(key, kDesktops[k], 0, REG_SZ, reinterpret_cast<const BYTE*>(kSizes[k]),
@@ -77,16 +81,17 @@ int main(int argc, char** argv) {
   endEvent = CreateEventA(nullptr, TRUE, FALSE, kEndEvent);
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, kReadyEvent);
   HANDLE threads[2];
-  for (size_t k = 0; k < 2; ++k) {
+  for (size_t k = 0; k < named; ++k) {
     heldEvents[k] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     threads[k] = CreateThread(nullptr, 0, HoldDesktop, reinterpret_cast<void*>(k), 0, nullptr);
   }
   // Ready once both desktops stand; a thread that ends first has failed.
-  for (size_t k = 0; k < 2; ++k) {
+  for (size_t k = 0; k < named; ++k) {
     HANDLE held[] = {heldEvents[k], threads[k]};
     if (WaitForMultipleObjects(2, held, FALSE, 30000) != WAIT_OBJECT_0) return 1;
   }
   SetEvent(ready);
-  WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+  if (named) WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+  else WaitForSingleObject(endEvent, INFINITE);
   return 0;
 }

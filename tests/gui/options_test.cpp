@@ -313,6 +313,42 @@ TEST_F(OptionsTest, WriteRegistryTextCreatesOrOpensTheKeyAndSetsTheValue) {
   EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, "V\\C", nullptr).found);
 }
 
+// ---- RemoveFileAssociations, as the uninstall runs it ----
+
+TEST_F(OptionsTest, RemovesTheAssociationWhereItOpensTheProgramInTheFolderOnly) {
+  const char* const kOther = "C:\\Other copy\\";
+  const std::vector<bool> kNone(8, false);
+  struct Case {
+    const char* associated;  // the folder the association was written for
+    const char* typeOf;      // then the "Veldrana" type's command made this folder's
+    const char* removed;     // the folder removed
+    std::vector<bool> left;  // which of the eight values stay
+  } const cases[] = {
+      {kProgramFolder, kProgramFolder, "c:\\TOOLS\\", kNone},  // a path's case does not count
+      {"C:\\Program Files\\V\\", "C:\\Program Files\\V\\", "C:\\Program Files\\V\\", kNone},
+      {kOther, kOther, kProgramFolder, kAllWritten},
+      {kProgramFolder, kOther, kProgramFolder, {false, false, false, true, true, true, true, false}},
+      {kOther, kProgramFolder, kProgramFolder, {true, true, true, false, false, false, false, true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.associated) + ", type " + c.typeOf + ", removed " + c.removed);
+    RegistrySandbox sandbox;
+    ASSERT_TRUE(sandbox.ok());
+    SetFileAssociationsFor(c.associated);
+    // A value of the shell's own keeps .vdr's key.
+    WriteRegistryText(HKEY_CLASSES_ROOT, ".vdr", "Content Type", "application/x-veldrana");
+    SetFolders(c.typeOf, "");
+    char command[kAssociationTextSize];
+    AssociationCommand(command, sizeof command);
+    WriteRegistryText(HKEY_CLASSES_ROOT, "Veldrana\\shell\\Open\\Command", nullptr, command);
+    RemoveFileAssociations(c.removed);
+    std::vector<bool> left;
+    for (const Entry& e : ExpectedEntries(kProgramFolder)) left.push_back(ReadValue(e.root, e.key, e.name).found);
+    EXPECT_EQ(left, c.left);
+    EXPECT_TRUE(ReadValue(HKEY_CLASSES_ROOT, ".vdr", "Content Type").found);
+  }
+}
+
 // ---- The dialog ----
 
 TEST_F(OptionsTest, ShowsItsControlsWithTheBoxesCleared) {

@@ -39,6 +39,21 @@ void ShowOptions(HWND owner);
 // (HKLM and HKCR need administrator rights) is skipped and the rest are still
 // written; nothing is reported.
 void SetFileAssociations();
+// The same for the program in folder (ending in a backslash) instead of
+// programFolder.
+void SetFileAssociationsFor(const char* folder);
+
+// Takes back what SetFileAssociations wrote for the program in folder (ending
+// in a backslash), as the program's uninstall does: the "Applications"
+// keys of Veldrana.exe in HKCR and HKLM, each when its open command starts
+// that program; the "Veldrana" file type when its command does, and then
+// .vdr's unnamed value and the user's "Application" choice when they name
+// it. An association of a copy in another folder stays as it is. Commands
+// are compared without case; failures are not reported.
+void RemoveFileAssociations(const char* folder);
+// Whether the "Veldrana" file type opens .vdr files with the program in
+// folder, compared as RemoveFileAssociations compares.
+bool FileAssociationPointsAt(const char* folder);
 
 // The open command and the icon text stored by SetFileAssociations, built on
 // programFolder (each buffer kAssociationTextSize bytes; programFolder always

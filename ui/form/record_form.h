@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "resources/resource.h"
+
 // The form's window, or null while it is closed.
 extern HWND recordForm;
 // The slot of the record the form shows, and its record number (-1 when the
@@ -26,7 +28,7 @@ extern uint32_t formClientHeight;
 extern HWND formToolbar;
 
 constexpr char kFormClassName[] = "VDDetail";
-constexpr char kFormCaption[] = "Veldrana 0.93";
+constexpr char kFormCaption[] = VELDRANA_VERSION_TEXT;
 
 // Layout of the painted table.
 constexpr int kFormHeaderX = 5;

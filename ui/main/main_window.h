@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "resources/resource.h"
+
 extern HWND mainWindow;  // null before it is made and after it is destroyed
 extern HMENU mainMenu;   // the menu resource "Menu"
 extern HWND toolbar;     // control id kToolbarId
@@ -16,7 +18,7 @@ extern uint32_t clientWidth;  // the client size from the last WM_SIZE
 extern uint32_t clientHeight;
 
 constexpr char kMainClassName[] = "VDMain";
-constexpr char kMainCaption[] = "Veldrana 0.93";
+constexpr char kMainCaption[] = VELDRANA_VERSION_TEXT;
 constexpr int kToolbarId = 1;
 // Once the message loop runs, timer 1 offers back work an earlier session
 // left and opens the database named on the command line; timer 2 does the
