@@ -631,7 +631,8 @@ TEST_F(RecordFormTest, TheRightClickMenuSendsItsEntriesToTheForm) {
   SendMessageA(recordForm, WM_RBUTTONUP, 0, MAKELPARAM(100, 100));
   using Items = std::vector<std::pair<UINT, std::string>>;
   EXPECT_EQ(watch.items, (Items{{IDM_ABOUT, "About"}, {IDM_HELP, "Help"}, {IDM_ADD, "Add Entry"},
-                                {IDM_DELETE, "Delete"}, {0, ""}, {IDM_EXIT, "Exit"}}));
+                                {IDM_DELETE, "Delete"}, {0, ""}, {IDM_UNDO, "Undo"}, {IDM_REDO, "Redo"},
+                                {0, ""}, {IDM_EXIT, "Exit"}}));
   // "Add Entry", the third entry, chosen with the keys: the form adds a record.
   MenuWatch choose;
   choose.keys = {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
@@ -641,6 +642,13 @@ TEST_F(RecordFormTest, TheRightClickMenuSendsItsEntriesToTheForm) {
   menuWatch = nullptr;
   EXPECT_EQ(databaseFile.activeCount, 3u);
   EXPECT_EQ(Header(), "Record 3, Index 2");
+  // The menu then offers to take the Add back.
+  MenuWatch after;
+  menuWatch = &after;
+  SendMessageA(recordForm, WM_RBUTTONUP, 0, MAKELPARAM(100, 100));
+  menuWatch = nullptr;
+  ASSERT_GE(after.items.size(), 7u);
+  EXPECT_EQ(after.items[5], (std::pair<UINT, std::string>{IDM_UNDO, "Undo Add"}));
   SetWindowLongPtrA(recordForm, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProcedure));
 }
 

@@ -26,6 +26,7 @@ HINSTANCE Module() { return GetModuleHandleA(nullptr); }
 struct MenuItem {
   const char* text;  // null: a separator
   UINT id;
+  bool grayed = false;
 };
 struct MenuPopup {
   const char* name;
@@ -38,8 +39,12 @@ TEST(Resources, MenuHasEveryItemAndId) {
        {{"New", 40001}, {"Open", 40002}, {"Close", 40003}, {nullptr, 0}, {"Save", 40004},
         {"Export", 40005}, {"Import...", 40032}, {"Export As...", 40033}, {nullptr, 0},
         {"Options...", 40030}, {nullptr, 0}, {"Exit", 40031}}},
-      {"Edit", {{"Add", 40010}, {"Copy", 40011}, {"Delete", 40009}, {"Name", 40016}}},
-      {"View", {{"Goto", 40012}, {"Next", 40013}, {"Previous", 40014}}},
+      {"Edit",
+       {{"Undo\tCtrl+Z", 40034, true}, {"Redo\tCtrl+Y", 40035, true}, {nullptr, 0}, {"Add", 40010},
+        {"Copy", 40011}, {"Delete", 40009}, {"Name", 40016}}},
+      {"View",
+       {{"Goto", 40012}, {"Next", 40013}, {"Previous", 40014}, {nullptr, 0}, {"Filter...\tCtrl+L", 40036},
+        {"Show All Records\tCtrl+Shift+L", 40037, true}}},
       {"Help", {{"Help", 40027}, {"About", 40028}}},
   };
   HMENU menu = LoadMenuA(Module(), "Menu");
@@ -68,7 +73,8 @@ TEST(Resources, MenuHasEveryItemAndId) {
       }
       EXPECT_STREQ(itemText, want.text) << "item " << i;
       EXPECT_EQ(info.wID, want.id) << want.text;
-      EXPECT_EQ(info.fState & (MFS_GRAYED | MFS_CHECKED), 0u) << want.text;
+      // Undo, Redo and Show All wait for something to do.
+      EXPECT_EQ(info.fState & (MFS_GRAYED | MFS_CHECKED), want.grayed ? UINT{MFS_GRAYED} : 0u) << want.text;
     }
   }
   DestroyMenu(menu);
