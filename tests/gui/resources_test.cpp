@@ -74,7 +74,8 @@ TEST(Resources, MenuHasEveryItemAndId) {
       EXPECT_STREQ(itemText, want.text) << "item " << i;
       EXPECT_EQ(info.wID, want.id) << want.text;
       // Undo, Redo and Show All wait for something to do.
-      EXPECT_EQ(info.fState & (MFS_GRAYED | MFS_CHECKED), want.grayed ? UINT{MFS_GRAYED} : 0u) << want.text;
+      EXPECT_EQ((info.fState & MFS_GRAYED) != 0, want.grayed) << want.text;
+      EXPECT_EQ(info.fState & MFS_CHECKED, 0u) << want.text;
     }
   }
   DestroyMenu(menu);
