@@ -42,7 +42,9 @@
 // IDB_TOOLBAR_FIRST + n. They are 8-bit bitmaps with a colour table, and their
 // background is light grey (192, 192, 192), which the toolbar maps to the
 // button face and draws transparent (as it maps pure black, grey 128 and white
-// to the button text, shadow and highlight colours).
+// to the button text, shadow and highlight colours). The same pictures drawn
+// at 20, 24 and 32 pixels for larger display scales follow in the same order
+// from IDB_TOOLBAR20_FIRST, IDB_TOOLBAR24_FIRST and IDB_TOOLBAR32_FIRST.
 #define IDB_TOOLBAR_FIRST 100
 #define IDB_NEW 100       // a blank sheet with a sparkle
 #define IDB_OPEN 101      // an open folder
@@ -60,6 +62,9 @@
 #define IDB_HELP 113      // a red question mark
 #define IDB_TOOLBAR_LAST 113
 #define TOOLBAR_IMAGE_COUNT 14
+#define IDB_TOOLBAR20_FIRST 200
+#define IDB_TOOLBAR24_FIRST 300
+#define IDB_TOOLBAR32_FIRST 400
 
 // Icons. The icon groups are the only ones in the program file and are kept
 // in this id order, so the document icon is icon index 2 ("Veldrana.exe,2"),

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "store/text.h"
 #include "ui/command_bars.h"
+#include "ui/dpi.h"
 #include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
 #include "ui/painting.h"
@@ -32,6 +33,15 @@ constexpr int kFirstFileButton = 3, kLastFileButton = 17;
 constexpr int kFirstFileMenuItem = IDM_CLOSE, kLastFileMenuItem = IDM_NAME;
 constexpr int kLaterFileMenuItems[] = {IDM_IMPORT, IDM_EXPORT_AS};
 
+// The list and the status bar in the system's fonts at the window's DPI.
+void FitControlsToDpi(HWND window) {
+  const int dpi = WindowDpi(window);
+  SendMessageA(recordList, WM_SETFONT, reinterpret_cast<WPARAM>(SystemFontForDpi(SystemFont::kIconTitle, dpi)),
+               TRUE);
+  SendMessageA(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(SystemFontForDpi(SystemFont::kStatus, dpi)),
+               TRUE);
+}
+
 void OnCreate(HWND window, const CREATESTRUCTA* create) {
   mainWindow = window;
   toolbar = CreateCommandToolbar(window, kToolbarId, kMainToolbar,
@@ -39,6 +49,7 @@ void OnCreate(HWND window, const CREATESTRUCTA* create) {
   CreateStatusBar(window, kMainCaption);
   ShowDatabaseStatus(false, -1);
   CreateRecordList(window);
+  FitControlsToDpi(window);
   // The file named on the command line opens once the message loop runs.
   const char* file = static_cast<const char*>(create->lpCreateParams);
   if (file != nullptr) {
@@ -50,13 +61,14 @@ void OnCreate(HWND window, const CREATESTRUCTA* create) {
   }
 }
 
-void OnSize(WPARAM wParam, LPARAM lParam) {
+void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
   clientWidth = LOWORD(lParam);
   clientHeight = HIWORD(lParam);
   SendMessageA(toolbar, WM_SIZE, wParam, lParam);
   SendMessageA(statusBar, WM_SIZE, wParam, lParam);
-  const int height = static_cast<int>(clientHeight) - kListTop - kListBottomMargin;
-  MoveWindow(recordList, 0, kListTop, static_cast<int>(clientWidth), height > 0 ? height : 0, TRUE);
+  const int top = Scale(window, kListTop);
+  const int height = static_cast<int>(clientHeight) - top - Scale(window, kListBottomMargin);
+  MoveWindow(recordList, 0, top, static_cast<int>(clientWidth), height > 0 ? height : 0, TRUE);
 }
 
 void PutText(HDC dc, int x, int y, const char* text) {
@@ -68,20 +80,36 @@ void PutText(HDC dc, int x, int y, const char* text) {
 void OnPaint(HWND window) {
   WhitePage page(window, static_cast<LONG>(clientWidth), static_cast<LONG>(clientHeight));
   HDC dc = page.dc();
-  PutText(dc, kBandLabelX, kBandFileLineY, "Filename:");
-  PutText(dc, kBandLabelX, kBandSourceLineY, "Source:");
+  auto at = [window](int pixels96) { return Scale(window, pixels96); };
+  PutText(dc, at(kBandLabelX), at(kBandFileLineY), "Filename:");
+  PutText(dc, at(kBandLabelX), at(kBandSourceLineY), "Source:");
   if (hasUserFile) {
-    PutText(dc, kBandTextX, kBandFileLineY, currentFileName);
-    PutText(dc, kBandTextX, kBandSourceLineY, sourceName);
+    PutText(dc, at(kBandTextX), at(kBandFileLineY), currentFileName);
+    PutText(dc, at(kBandTextX), at(kBandSourceLineY), sourceName);
   }
+}
+
+// The window moved to a monitor of another scale: the toolbar's pictures,
+// the controls' fonts and the list's columns for the new DPI, then the
+// rectangle the system suggests, whose WM_SIZE lays the window out.
+void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  const int before = WindowDpi(window);
+  NoteWindowDpi(window, LOWORD(wParam));
+  toolbar = RemakeCommandToolbar(toolbar, kMainToolbar, sizeof kMainToolbar / sizeof kMainToolbar[0]);
+  FitControlsToDpi(window);
+  RescaleRecordListColumns(before, WindowDpi(window));
+  TakeSuggestedRect(window, lParam);
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace
 
 bool CreateMainWindow(HMENU menu, const char* fileToOpen) {
   mainMenu = menu;
-  CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW, 100, 100,
-                  520, 400, nullptr, menu, GetModuleHandleA(nullptr), const_cast<char*>(fileToOpen));
+  // The first place, on the primary monitor at its scale.
+  CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW, Scale(nullptr, 100),
+                  Scale(nullptr, 100), Scale(nullptr, 520), Scale(nullptr, 400), nullptr, menu,
+                  GetModuleHandleA(nullptr), const_cast<char*>(fileToOpen));
   return mainWindow != nullptr;
 }
 
@@ -91,12 +119,16 @@ LRESULT MainWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
       return 0;
     case WM_SIZE:
-      OnSize(wParam, lParam);
+      OnSize(window, wParam, lParam);
       return 0;
     case WM_PAINT:
       OnPaint(window);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, lParam);
+      return 0;
     case WM_NCDESTROY:
+      ForgetWindowDpi(window);
       if (window == mainWindow) {
         mainWindow = toolbar = nullptr;
         ForgetStatusBar();
