@@ -66,9 +66,10 @@
 #define IDB_TOOLBAR24_FIRST 300
 #define IDB_TOOLBAR32_FIRST 400
 
-// Icons. The icon groups are the only ones in the program file and are kept
-// in this id order, so the document icon is icon index 2 ("Veldrana.exe,2"),
-// the one the .vdr file association names.
+// Icons, each at 16, 20, 24, 32, 40, 48 and 256 pixels, so that every
+// display scale finds its size. The icon groups are the only ones in the
+// program file and are kept in this id order, so the document icon is icon
+// index 2 ("Veldrana.exe,2"), the one the .vdr file association names.
 #define IDI_PROGRAM 500   // the program: a stack of record cards
 #define IDI_DISCS 502     // the program's second icon: a stack of data discs
 #define IDI_DOCUMENT 503  // a Veldrana document (icon index 2)
