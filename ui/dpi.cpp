@@ -5,8 +5,8 @@
 
 namespace {
 
-// The window property that holds the DPI WM_DPICHANGED gave a window.
-constexpr char kToldDpi[] = "Veldrana.Dpi";
+// The window property that holds the DPI a window is laid out for.
+constexpr char kLaidOutDpi[] = "Veldrana.Dpi";
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetDpiForSystemFunction = UINT(WINAPI*)();
@@ -110,8 +110,8 @@ bool SystemFontAt(SystemFont which, int dpi, LOGFONTW* font) {
 int WindowDpi(HWND window) {
   HWND top = window ? GetAncestor(window, GA_ROOT) : nullptr;
   if (!top) return SystemDpi();
-  const int told = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(top, kToldDpi)));
-  if (told > 0) return told;
+  const int laidOut = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(top, kLaidOutDpi)));
+  if (laidOut > 0) return laidOut;
   const DpiFunctions& f = Functions();
   if (f.getDpiForWindow) {
     const UINT dpi = f.getDpiForWindow(top);
@@ -134,10 +134,10 @@ int Scale(HWND window, int pixels96) { return ScaleToDpi(pixels96, WindowDpi(win
 int Unscale(HWND window, int pixels) { return UnscaleFromDpi(pixels, WindowDpi(window)); }
 
 void NoteWindowDpi(HWND window, int dpi) {
-  if (dpi > 0) SetPropA(window, kToldDpi, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
+  if (dpi > 0) SetPropA(window, kLaidOutDpi, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dpi)));
 }
 
-void ForgetWindowDpi(HWND window) { RemovePropA(window, kToldDpi); }
+void ForgetWindowDpi(HWND window) { RemovePropA(window, kLaidOutDpi); }
 
 void TakeSuggestedRect(HWND window, LPARAM suggested) {
   const RECT* rect = reinterpret_cast<const RECT*>(suggested);

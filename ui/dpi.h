@@ -15,9 +15,10 @@
 
 constexpr int kBaseDpi = 96;
 
-// The DPI of a window: that of its top-level window, as WM_DPICHANGED last
-// told it (NoteWindowDpi), else as the system tells. A null window has the
-// system's DPI, which is the primary monitor's.
+// The DPI of a window: the one its top-level window is laid out for, as
+// noted when it was made and at each WM_DPICHANGED (NoteWindowDpi), else the
+// one the system tells. A null window has the system's DPI, which is the
+// primary monitor's.
 int WindowDpi(HWND window);
 // A size at 96 DPI, in pixels at this DPI or this window's, and back (a width
 // the user dragged, kept in 96-DPI units). Both round to the nearest pixel, so
@@ -27,8 +28,11 @@ int UnscaleFromDpi(int pixels, int dpi);
 int Scale(HWND window, int pixels96);
 int Unscale(HWND window, int pixels);
 
-// WM_DPICHANGED: the top-level window now has this DPI (the message's
-// wParam). ForgetWindowDpi as the window is destroyed.
+// The top-level window is laid out for this DPI: the one it was made with,
+// then each one WM_DPICHANGED gives (its wParam). Windows tells a window its
+// new DPI before the message comes, so what the window was laid out for
+// would be lost without this; and Windows 8.1 tells a window only through
+// the message. ForgetWindowDpi as the window is destroyed.
 void NoteWindowDpi(HWND window, int dpi);
 void ForgetWindowDpi(HWND window);
 // WM_DPICHANGED's second half: the window takes the rectangle the system

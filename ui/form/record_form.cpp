@@ -58,6 +58,7 @@ void FitScrollRectToDpi(HWND window) {
 void OnCreate(HWND window) {
   recordForm = window;
   firstRow = 0;
+  NoteWindowDpi(window, WindowDpi(window));
   FitScrollRectToDpi(window);
   formToolbar = CreateCommandToolbar(window, kFormToolbarId, kFormToolbar,
                                      sizeof kFormToolbar / sizeof kFormToolbar[0]);

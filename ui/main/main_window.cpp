@@ -44,6 +44,7 @@ void FitControlsToDpi(HWND window) {
 
 void OnCreate(HWND window, const CREATESTRUCTA* create) {
   mainWindow = window;
+  NoteWindowDpi(window, WindowDpi(window));
   toolbar = CreateCommandToolbar(window, kToolbarId, kMainToolbar,
                                  sizeof kMainToolbar / sizeof kMainToolbar[0]);
   CreateStatusBar(window, kMainCaption);
