@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/folders.h"
 #include "core/templates/template_labels.h"
 #include "core/working_copy.h"
@@ -76,6 +78,12 @@ void PutText(HDC dc, int x, int y, const char* text) {
   TextOutA(dc, x, y, text, static_cast<int>(TextLength(text)));
 }
 
+int TextWidth(HDC dc, const char* text) {
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text, static_cast<int>(TextLength(text)), &size);
+  return size.cx;
+}
+
 // The band: "Filename:" and "Source:", and once the database has a file of
 // the user's, that file's name and its template's long name.
 void OnPaint(HWND window) {
@@ -85,8 +93,11 @@ void OnPaint(HWND window) {
   PutText(dc, at(kBandLabelX), at(kBandFileLineY), "Filename:");
   PutText(dc, at(kBandLabelX), at(kBandSourceLineY), "Source:");
   if (hasUserFile) {
-    PutText(dc, at(kBandTextX), at(kBandFileLineY), currentFileName);
-    PutText(dc, at(kBandTextX), at(kBandSourceLineY), sourceName);
+    // Text does not grow quite in step with its height (at 125 % "Filename:"
+    // is wider than 80 scaled), so the names keep clear of the labels.
+    const int textX = std::max(at(kBandTextX), at(kBandLabelX) + TextWidth(dc, "Filename:") + at(kBandLabelGap));
+    PutText(dc, textX, at(kBandFileLineY), currentFileName);
+    PutText(dc, textX, at(kBandSourceLineY), sourceName);
   }
 }
 

@@ -32,6 +32,7 @@ constexpr int kBandFileLineY = 30;
 constexpr int kBandSourceLineY = 50;
 constexpr int kBandLabelX = 5;
 constexpr int kBandTextX = 80;
+constexpr int kBandLabelGap = 4;  // at least this between a label and its name
 constexpr int kListTop = 70;
 constexpr int kListBottomMargin = 20;
 
