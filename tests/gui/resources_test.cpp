@@ -218,20 +218,19 @@ TEST(Resources, DialogTemplatesHaveTheirControlsPlacesAndStyles) {
 
 // ---- Toolbar bitmaps ----
 
-// The size x size pixels of a bitmap resource as 0x00RRGGBB values; empty
-// when it is not that size.
-std::vector<DWORD> BitmapPixels(int id, int size = 16) {
+// The 16 x 16 pixels of a bitmap resource as 0x00RRGGBB values.
+std::vector<DWORD> BitmapPixels(int id) {
   std::vector<DWORD> pixels;
   HBITMAP bitmap = LoadBitmapA(Module(), MAKEINTRESOURCEA(id));
   if (!bitmap) return pixels;
   BITMAP info;
   GetObjectA(bitmap, sizeof info, &info);
-  if (info.bmWidth == size && info.bmHeight == size) {
+  if (info.bmWidth == 16 && info.bmHeight == 16) {
     BITMAPINFO request = {};
-    request.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    pixels.resize(size_t(size) * size);
+    request.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    pixels.resize(256);
     HDC screen = GetDC(nullptr);
-    if (GetDIBits(screen, bitmap, 0, size, pixels.data(), &request, DIB_RGB_COLORS) != size)
+    if (GetDIBits(screen, bitmap, 0, 16, pixels.data(), &request, DIB_RGB_COLORS) != 16)
       pixels.clear();
     ReleaseDC(nullptr, screen);
   }
@@ -239,84 +238,91 @@ std::vector<DWORD> BitmapPixels(int id, int size = 16) {
   return pixels;
 }
 
-// The toolbar pictures of each display scale.
-const struct {
-  int first;
-  int size;
-} kToolbarSizes[] = {{IDB_TOOLBAR_FIRST, 16}, {IDB_TOOLBAR20_FIRST, 20}, {IDB_TOOLBAR24_FIRST, 24},
-                     {IDB_TOOLBAR32_FIRST, 32}};
+TEST(Resources, ToolbarBitmapsArePalettedSixteenBySixteenPictures) {
+  std::vector<std::vector<DWORD>> images;
+  for (int id = IDB_TOOLBAR_FIRST; id <= IDB_TOOLBAR_LAST; id++) {
+    SCOPED_TRACE(id);
+    std::vector<DWORD> pixels = BitmapPixels(id);
+    ASSERT_EQ(pixels.size(), 256u) << "not a 16 x 16 bitmap";
+    std::vector<DWORD> colours(pixels);
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    EXPECT_GE(colours.size(), 3u) << "hardly a picture";
+    // Some background around the picture: a disabled button shows the shape
+    // the background leaves, and without any it is a grey square.
+    EXPECT_GE(std::count(pixels.begin(), pixels.end(), 0xC0C0C0u), 16) << "no background";
+    for (size_t other = 0; other < images.size(); other++)
+      EXPECT_NE(images[other], pixels) << "the same picture as bitmap " << IDB_TOOLBAR_FIRST + other;
+    images.push_back(pixels);
+    // A colour table, so that the toolbar can map the grey background to the
+    // button face.
+    HRSRC resource = FindResourceA(Module(), MAKEINTRESOURCEA(id), (LPCSTR)RT_BITMAP);
+    ASSERT_NE(resource, nullptr);
+    auto* header = (const BITMAPINFOHEADER*)LockResource(LoadResource(Module(), resource));
+    EXPECT_EQ(header->biBitCount, 8);
+  }
+}
 
-TEST(Resources, ToolbarBitmapsArePalettedPicturesOfEachSize) {
-  for (const auto& set : kToolbarSizes) {
-    std::vector<std::vector<DWORD>> images;
-    const size_t area = size_t(set.size) * set.size;
-    for (int id = set.first; id < set.first + TOOLBAR_IMAGE_COUNT; id++) {
+// The same pictures for larger scales: 20, 24 and 32 pixels, each its own
+// paletted picture with a background.
+TEST(Resources, ToolbarBitmapsOfLargerScalesArePalettedPicturesOfTheirSize) {
+  for (const auto& set : {std::make_pair(IDB_TOOLBAR20_FIRST, 20), std::make_pair(IDB_TOOLBAR24_FIRST, 24),
+                          std::make_pair(IDB_TOOLBAR32_FIRST, 32)}) {
+    for (int n = 0; n < TOOLBAR_IMAGE_COUNT; n++) {
+      const int id = set.first + n, size = set.second;
       SCOPED_TRACE(id);
-      std::vector<DWORD> pixels = BitmapPixels(id, set.size);
-      ASSERT_EQ(pixels.size(), area) << "not a " << set.size << " x " << set.size << " bitmap";
-      std::vector<DWORD> colours(pixels);
-      std::sort(colours.begin(), colours.end());
-      colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
-      EXPECT_GE(colours.size(), 3u) << "hardly a picture";
-      // Some background around the picture: a disabled button shows the shape
-      // the background leaves, and without any it is a grey square.
-      EXPECT_GE(std::count(pixels.begin(), pixels.end(), 0xC0C0C0u), static_cast<long>(area / 16))
-          << "no background";
-      for (size_t other = 0; other < images.size(); other++)
-        EXPECT_NE(images[other], pixels) << "the same picture as bitmap " << set.first + other;
-      images.push_back(pixels);
-      // A colour table, so that the toolbar can map the grey background to the
-      // button face.
-      HRSRC resource = FindResourceA(Module(), MAKEINTRESOURCEA(id), (LPCSTR)RT_BITMAP);
-      ASSERT_NE(resource, nullptr);
-      auto* header = (const BITMAPINFOHEADER*)LockResource(LoadResource(Module(), resource));
+      HBITMAP bitmap = LoadBitmapA(Module(), MAKEINTRESOURCEA(id));
+      ASSERT_NE(bitmap, nullptr);
+      BITMAP info;
+      GetObjectA(bitmap, sizeof info, &info);
+      EXPECT_EQ(info.bmWidth, size);
+      EXPECT_EQ(info.bmHeight, size);
+      DeleteObject(bitmap);
+      auto* header = (const BITMAPINFOHEADER*)LockResource(
+          LoadResource(Module(), FindResourceA(Module(), MAKEINTRESOURCEA(id), (LPCSTR)RT_BITMAP)));
       EXPECT_EQ(header->biBitCount, 8);
+      // Its top left corner is the background grey the toolbar leaves out.
+      const BYTE* bits = (const BYTE*)header + header->biSize + 4 * header->biClrUsed;
+      const RGBQUAD* colours = (const RGBQUAD*)((const BYTE*)header + header->biSize);
+      const RGBQUAD corner = colours[bits[(size - 1) * ((size + 3) / 4 * 4)]];
+      EXPECT_EQ(RGB(corner.rgbRed, corner.rgbGreen, corner.rgbBlue), RGB(192, 192, 192));
     }
   }
 }
 
 TEST(Resources, ToolbarTakesTheFourteenImagesWithTransparentBackground) {
   HWND window = CreateTestWindow("Toolbar");
-  for (const auto& set : kToolbarSizes) {
-    SCOPED_TRACE(set.size);
-    const int s = set.size;
-    TBBUTTON first = {0, CMD_NEW, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
-    HWND toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
-                                   1, 1, Module(), set.first, &first, 1, 0, 0, s, s,
-                                   sizeof(TBBUTTON));
-    ASSERT_NE(toolbar, nullptr);
-    for (int n = 1; n < TOOLBAR_IMAGE_COUNT; n++) {
-      TBADDBITMAP bitmap = {Module(), (UINT_PTR)(set.first + n)};
-      EXPECT_EQ(SendMessageA(toolbar, TB_ADDBITMAP, 1, (LPARAM)&bitmap), n);
-    }
-    auto images = (HIMAGELIST)SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0);
-    ASSERT_NE(images, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(images), TOOLBAR_IMAGE_COUNT);
-    int width = 0, height = 0;
-    ImageList_GetIconSize(images, &width, &height);
-    EXPECT_EQ(width, s);
-    EXPECT_EQ(height, s);
-
-    // Image 0 drawn over magenta: the grey corner lets the magenta through, the
-    // white page does not.
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP canvas = CreateCompatibleBitmap(screen, s, s);
-    HGDIOBJ old = SelectObject(dc, canvas);
-    RECT all = {0, 0, s, s};
-    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-    FillRect(dc, &all, magenta);
-    EXPECT_TRUE(ImageList_Draw(images, 0, dc, 0, 0, ILD_TRANSPARENT));
-    EXPECT_EQ(GetPixel(dc, 0, s - 1), RGB(255, 0, 255));
-    EXPECT_EQ(GetPixel(dc, s - 1, s - 1), RGB(255, 0, 255));
-    EXPECT_EQ(GetPixel(dc, s / 4, s / 2 - 1), RGB(255, 255, 255));
-    SelectObject(dc, old);
-    DeleteObject(magenta);
-    DeleteObject(canvas);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    DestroyWindow(toolbar);
+  TBBUTTON first = {0, CMD_NEW, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
+  HWND toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
+                                 1, 1, Module(), IDB_TOOLBAR_FIRST, &first, 1, 16, 16, 16, 16,
+                                 sizeof(TBBUTTON));
+  ASSERT_NE(toolbar, nullptr);
+  for (int n = 1; n < TOOLBAR_IMAGE_COUNT; n++) {
+    TBADDBITMAP bitmap = {Module(), (UINT_PTR)(IDB_TOOLBAR_FIRST + n)};
+    EXPECT_EQ(SendMessageA(toolbar, TB_ADDBITMAP, 1, (LPARAM)&bitmap), n);
   }
+  auto images = (HIMAGELIST)SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0);
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), TOOLBAR_IMAGE_COUNT);
+
+  // Image 0 drawn over magenta: the grey corner lets the magenta through, the
+  // white page does not.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, 16, 16);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  RECT all = {0, 0, 16, 16};
+  HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+  FillRect(dc, &all, magenta);
+  EXPECT_TRUE(ImageList_Draw(images, 0, dc, 0, 0, ILD_TRANSPARENT));
+  EXPECT_EQ(GetPixel(dc, 0, 15), RGB(255, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 15, 15), RGB(255, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 4, 7), RGB(255, 255, 255));
+  SelectObject(dc, old);
+  DeleteObject(magenta);
+  DeleteObject(canvas);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
   DestroyWindow(window);
 }
 
@@ -344,22 +350,11 @@ TEST(Resources, IconsHoldAnImageForEveryScale) {
     ASSERT_NE(resource, nullptr);
     auto* group = (const GroupIconHeader*)LockResource(LoadResource(Module(), resource));
     ASSERT_EQ(group->count, 7);
-    for (int i = 0; i < 7; i++) {
-      EXPECT_EQ(group->entries[i].width, sizes[i] % 256) << i;
-      EXPECT_EQ(group->entries[i].bitCount, 32) << i;
-    }
-    // Each size loads as an image of its own size, taken as it was drawn.
+    for (int i = 0; i < 7; i++) EXPECT_EQ(group->entries[i].width, sizes[i] % 256);
+    for (int i = 0; i < 7; i++) EXPECT_EQ(group->entries[i].bitCount, 32);
     for (int size : sizes) {
       HICON icon = (HICON)LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
-      ASSERT_NE(icon, nullptr) << size;
-      ICONINFO info = {};
-      ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
-      BITMAP colour = {};
-      GetObjectA(info.hbmColor, sizeof colour, &colour);
-      EXPECT_EQ(colour.bmWidth, size);
-      EXPECT_EQ(colour.bmHeight, size);
-      DeleteObject(info.hbmColor);
-      DeleteObject(info.hbmMask);
+      EXPECT_NE(icon, nullptr) << size;
       DestroyIcon(icon);
     }
   }
@@ -414,7 +409,6 @@ TEST(Resources, ManifestAsksForCommonControlsSixAsInvoker) {
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(text.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
-  // Per-monitor DPI awareness, with the fallbacks for older systems.
   EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
   EXPECT_NE(text.find(">true/pm</dpiAware>"), std::string::npos);
 #ifdef _WIN64
