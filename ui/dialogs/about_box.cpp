@@ -111,7 +111,7 @@ int SelectedPage(HWND dialog) {
 void InitAbout(HWND dialog, AboutParameter* parameter) {
   aboutOpen = 1;
   SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(parameter));
-  ShowDialogIcons(dialog, kAboutIcons, 2);
+  ShowDialogIcons(dialog, kAboutIcons, sizeof kAboutIcons / sizeof kAboutIcons[0]);
   SetDlgItemTextA(dialog, IDC_ABOUT_MAIL_TEXT, kSupportMailAddress);
   // Inserted at their positions, so the selector's sort style does not
   // reorder them and a position names a page.
@@ -178,7 +178,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       // On a monitor of another scale the dialog manager scales the box and
       // places its controls anew; the icons are drawn for the new size.
       NoteWindowDpi(dialog, LOWORD(wParam));
-      ShowDialogIcons(dialog, kAboutIcons, 2);
+      ShowDialogIcons(dialog, kAboutIcons, sizeof kAboutIcons / sizeof kAboutIcons[0]);
       return FALSE;
     case WM_DESTROY:
       ForgetWindowDpi(dialog);

@@ -138,7 +138,7 @@ BOOL InitPrompt(HWND dialog, PromptState* state) {
   ShowLine(dialog, IDC_PROMPT_LINE4, false, "");
   SetupButtons(dialog, state->mode);
   ApplyFonts(dialog, state);
-  ShowDialogIcons(dialog, kPromptIcons, 2);
+  ShowDialogIcons(dialog, kPromptIcons, sizeof kPromptIcons / sizeof kPromptIcons[0]);
 
   HWND edit = GetDlgItem(dialog, IDC_PROMPT_EDIT);
   if (input) {
@@ -177,7 +177,7 @@ void FitPromptToDpi(HWND dialog, PromptState* state, int dpi) {
   ApplyFonts(dialog, state);
   DeleteObject(oldCaption);
   DeleteObject(oldSmall);
-  ShowDialogIcons(dialog, kPromptIcons, 2);
+  ShowDialogIcons(dialog, kPromptIcons, sizeof kPromptIcons / sizeof kPromptIcons[0]);
 }
 
 void EndPrompt(HWND dialog, PromptState* state, uintptr_t answer) {
