@@ -208,13 +208,17 @@ void OnMouseWheel(HWND window, WPARAM wParam) {
 }
 
 // The form moved to a monitor of another scale: the toolbar's pictures and
-// the rows for the new DPI, then the rectangle the system suggests, whose
-// WM_SIZE gives the rows a page.
+// the rows for the new DPI, then the rectangle the system suggests, and the
+// rows' page for the new DPI (also when the rectangle stays as it was, and
+// no WM_SIZE comes).
 void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
   NoteWindowDpi(window, LOWORD(wParam));
   formToolbar = RemakeCommandToolbar(formToolbar, kFormToolbar, sizeof kFormToolbar / sizeof kFormToolbar[0]);
   FitScrollRectToDpi(window);
   TakeSuggestedRect(window, lParam);
+  RECT client;
+  GetClientRect(window, &client);
+  OnSize(window, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
   InvalidateRect(window, nullptr, TRUE);
 }
 

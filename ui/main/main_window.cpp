@@ -103,7 +103,8 @@ void OnPaint(HWND window) {
 
 // The window moved to a monitor of another scale: the toolbar's pictures,
 // the controls' fonts and the list's columns for the new DPI, then the
-// rectangle the system suggests, whose WM_SIZE lays the window out.
+// rectangle the system suggests, and the layout for the new DPI (also when
+// the rectangle stays as it was, and no WM_SIZE comes).
 void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
   const int before = WindowDpi(window);
   NoteWindowDpi(window, LOWORD(wParam));
@@ -111,6 +112,9 @@ void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
   FitControlsToDpi(window);
   RescaleRecordListColumns(before, WindowDpi(window));
   TakeSuggestedRect(window, lParam);
+  RECT client;
+  GetClientRect(window, &client);
+  OnSize(window, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
   InvalidateRect(window, nullptr, TRUE);
 }
 
