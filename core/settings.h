@@ -25,6 +25,9 @@ struct WindowPlacement {
 };
 static_assert(sizeof(WindowPlacement) == 44, "the file holds 44-byte placements");
 
+// The widths and the row height are in pixels at 96 DPI (100 %), whatever
+// the screen's scale, as every earlier file holds them; the windows scale
+// them at use. The placements are the system's, in its workspace pixels.
 struct Settings {
   uint32_t indexColumnWidth;
   uint32_t recordColumnWidth;

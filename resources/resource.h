@@ -46,7 +46,9 @@
 // IDB_TOOLBAR_FIRST + n. They are 8-bit bitmaps with a colour table, and their
 // background is light grey (192, 192, 192), which the toolbar maps to the
 // button face and draws transparent (as it maps pure black, grey 128 and white
-// to the button text, shadow and highlight colours).
+// to the button text, shadow and highlight colours). The same pictures drawn
+// at 20, 24 and 32 pixels for larger display scales follow in the same order
+// from IDB_TOOLBAR20_FIRST, IDB_TOOLBAR24_FIRST and IDB_TOOLBAR32_FIRST.
 #define IDB_TOOLBAR_FIRST 100
 #define IDB_NEW 100       // a blank sheet with a sparkle
 #define IDB_OPEN 101      // an open folder
@@ -64,10 +66,14 @@
 #define IDB_HELP 113      // a red question mark
 #define IDB_TOOLBAR_LAST 113
 #define TOOLBAR_IMAGE_COUNT 14
+#define IDB_TOOLBAR20_FIRST 200
+#define IDB_TOOLBAR24_FIRST 300
+#define IDB_TOOLBAR32_FIRST 400
 
-// Icons. The icon groups are the only ones in the program file and are kept
-// in this id order, so the document icon is icon index 2 ("Veldrana.exe,2"),
-// the one the .vdr file association names.
+// Icons, each at 16, 20, 24, 32, 40, 48 and 256 pixels, so that every
+// display scale finds its size. The icon groups are the only ones in the
+// program file and are kept in this id order, so the document icon is icon
+// index 2 ("Veldrana.exe,2"), the one the .vdr file association names.
 #define IDI_PROGRAM 500   // the program: a stack of record cards
 #define IDI_DISCS 502     // the program's second icon: a stack of data discs
 #define IDI_DOCUMENT 503  // a Veldrana document (icon index 2)

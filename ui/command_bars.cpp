@@ -6,6 +6,7 @@
 
 #include "resources/resource.h"
 #include "ui/main/main_window.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -41,12 +42,16 @@ TBBUTTON MakeButton(const ToolbarButton& button) {
 
 HWND CreateCommandToolbar(HWND parent, int id, const ToolbarButton* buttons, size_t count) {
   HINSTANCE module = GetModuleHandleA(nullptr);
+  // The pictures drawn for the parent's scale; the buttons take their size
+  // from them.
+  const int size = ToolbarImageSize(parent);
+  const int firstBitmap = ToolbarBitmapFirst(size);
   TBBUTTON first = MakeButton(buttons[0]);
   HWND toolbar = CreateToolbarEx(parent, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS,
-                                 id, 1, module, IDB_TOOLBAR_FIRST, &first, 1, 0, 0, 16, 16,
+                                 id, 1, module, firstBitmap, &first, 1, 0, 0, size, size,
                                  sizeof(TBBUTTON));
-  for (int bitmap = IDB_TOOLBAR_FIRST + 1; bitmap <= IDB_TOOLBAR_LAST; ++bitmap) {
-    TBADDBITMAP added = {module, static_cast<UINT_PTR>(bitmap)};
+  for (int n = 1; n < TOOLBAR_IMAGE_COUNT; ++n) {
+    TBADDBITMAP added = {module, static_cast<UINT_PTR>(firstBitmap + n)};
     SendMessageA(toolbar, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&added));
   }
   for (size_t i = 1; i < count; ++i) {
@@ -54,6 +59,29 @@ HWND CreateCommandToolbar(HWND parent, int id, const ToolbarButton* buttons, siz
     SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
   }
   return toolbar;
+}
+
+HWND RemakeCommandToolbar(HWND old, const ToolbarButton* buttons, size_t count) {
+  HWND parent = GetParent(old);
+  HWND made = CreateCommandToolbar(parent, GetDlgCtrlID(old), buttons, count);
+  if (!made) return old;
+  // The buttons keep what they were: enabled or greyed, pressed or not.
+  for (size_t i = 0; i < count; ++i) {
+    if (buttons[i].image == kToolbarSeparator) continue;
+    const LRESULT state = SendMessageA(old, TB_GETSTATE, buttons[i].command, 0);
+    if (state != -1) SendMessageA(made, TB_SETSTATE, buttons[i].command, MAKELPARAM(state, 0));
+  }
+  DestroyWindow(old);
+  return made;
+}
+
+int ToolbarBitmapFirst(int imageSize) {
+  switch (imageSize) {
+    case 20: return IDB_TOOLBAR20_FIRST;
+    case 24: return IDB_TOOLBAR24_FIRST;
+    case 32: return IDB_TOOLBAR32_FIRST;
+    default: return IDB_TOOLBAR_FIRST;
+  }
 }
 
 const char* TooltipText(UINT_PTR command) {

@@ -15,8 +15,16 @@ constexpr int kToolbarSeparator = -1;
 
 // A flat toolbar with tooltips along the top of parent (control id `id`),
 // holding every toolbar bitmap in its image list and the given buttons, all
-// enabled, left to right.
+// enabled, left to right. Its pictures are those drawn for the parent's scale
+// (ToolbarImageSize, ui/dpi.h).
 HWND CreateCommandToolbar(HWND parent, int id, const ToolbarButton* buttons, size_t count);
+// The same toolbar made anew for the parent's DPI (after WM_DPICHANGED), each
+// button in the state it had; the old one is destroyed. Returns the new one,
+// or the old one when no new one could be made.
+HWND RemakeCommandToolbar(HWND old, const ToolbarButton* buttons, size_t count);
+// The first toolbar bitmap drawn at this size (16, 20, 24 or 32): image n is
+// that bitmap + n.
+int ToolbarBitmapFirst(int imageSize);
 
 // The tooltip of a toolbar command of either toolbar, or null.
 const char* TooltipText(UINT_PTR command);

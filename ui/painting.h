@@ -1,8 +1,11 @@
 // The paint of the windows the program draws itself (the main window's band,
-// the record form): a white client area and 18-pixel Arial text.
+// the record form): a white client area and Arial text 18 pixels high at
+// 96 DPI, scaled to the window's.
 #pragma once
 
 #include <windows.h>
+
+#include "ui/dpi.h"
 
 class WhitePage {
  public:
@@ -13,7 +16,7 @@ class WhitePage {
     HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
     FillRect(dc_, &all, white);
     DeleteObject(white);
-    font_ = CreateFontA(18, 0, 0, 0, 50, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    font_ = CreateFontA(Scale(window, 18), 0, 0, 0, 50, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
     oldFont_ = SelectObject(dc_, font_);
   }
   ~WhitePage() {

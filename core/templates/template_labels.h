@@ -45,7 +45,7 @@ void UseTemplateOfDatabase(const DatabaseFile& db);
 // The same for a template named elsewhere (a recovery record).
 void UseTemplateNamed(const DatabaseFile& db, const char* name);
 
-// One column of the record list: its title and width in pixels.
+// One column of the record list: its title and width in pixels at 96 DPI.
 struct ListColumn {
   char label[kLabelSize];
   uint32_t width;

@@ -30,7 +30,9 @@ namespace {
 constexpr char kReadyEvent[] = "Veldrana test desktops held";
 constexpr char kEndEvent[] = "Veldrana test desktops end";
 const char* const kDesktops[] = {"Veldrana tests", "Veldrana dialog tests"};
-const char* const kSizes[] = {"1280x1024", "1024x768"};
+// Their sizes at 96 DPI; a prefix of a larger display scale (the scale
+// tests') gets them scaled, as a screen of that scale is larger in pixels.
+const SIZE kSizes[] = {{1280, 1024}, {1024, 768}};
 
 HANDLE endEvent;
 HANDLE heldEvents[2];
@@ -71,9 +73,15 @@ int main(int argc, char** argv) {
   HKEY key;
   if (named && RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
                       KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-    for (size_t k = 0; k < 2; ++k)
-      RegSetValueExA(key, kDesktops[k], 0, REG_SZ, reinterpret_cast<const BYTE*>(kSizes[k]),
-                     static_cast<DWORD>(std::strlen(kSizes[k]) + 1));
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (size_t k = 0; k < 2; ++k) {
+      char size[32];
+      wsprintfA(size, "%dx%d", MulDiv(kSizes[k].cx, dpi, 96), MulDiv(kSizes[k].cy, dpi, 96));
+      RegSetValueExA(key, kDesktops[k], 0, REG_SZ, reinterpret_cast<const BYTE*>(size),
+                     static_cast<DWORD>(std::strlen(size) + 1));
+    }
     RegCloseKey(key);
   }
   // The default desktop, on this thread; the others on threads of their own.

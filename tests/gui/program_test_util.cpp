@@ -37,8 +37,15 @@ class TestDesktop : public ::testing::Environment {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      const char size[] = "1280x1024";
-      RegSetValueExA(key, kTestDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>(size), sizeof size);
+      // 1280 x 1024 at 96 DPI, larger at a larger display scale (the same
+      // as tests/gui/desktop_keeper.cpp makes it).
+      HDC screen = GetDC(nullptr);
+      const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+      char size[32];
+      wsprintfA(size, "%dx%d", MulDiv(1280, dpi, 96), MulDiv(1024, dpi, 96));
+      RegSetValueExA(key, kTestDesktop, 0, REG_SZ, reinterpret_cast<const BYTE*>(size),
+                     static_cast<DWORD>(strlen(size) + 1));
       RegCloseKey(key);
     }
     HDESK desktop = CreateDesktopA(kTestDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);

@@ -270,6 +270,33 @@ TEST(Resources, ToolbarBitmapsArePalettedSixteenBySixteenPictures) {
   }
 }
 
+// The same pictures for larger scales: 20, 24 and 32 pixels, each its own
+// paletted picture with a background.
+TEST(Resources, ToolbarBitmapsOfLargerScalesArePalettedPicturesOfTheirSize) {
+  for (const auto& set : {std::make_pair(IDB_TOOLBAR20_FIRST, 20), std::make_pair(IDB_TOOLBAR24_FIRST, 24),
+                          std::make_pair(IDB_TOOLBAR32_FIRST, 32)}) {
+    for (int n = 0; n < TOOLBAR_IMAGE_COUNT; n++) {
+      const int id = set.first + n, size = set.second;
+      SCOPED_TRACE(id);
+      HBITMAP bitmap = LoadBitmapA(Module(), MAKEINTRESOURCEA(id));
+      ASSERT_NE(bitmap, nullptr);
+      BITMAP info;
+      GetObjectA(bitmap, sizeof info, &info);
+      EXPECT_EQ(info.bmWidth, size);
+      EXPECT_EQ(info.bmHeight, size);
+      DeleteObject(bitmap);
+      auto* header = (const BITMAPINFOHEADER*)LockResource(
+          LoadResource(Module(), FindResourceA(Module(), MAKEINTRESOURCEA(id), (LPCSTR)RT_BITMAP)));
+      EXPECT_EQ(header->biBitCount, 8);
+      // Its top left corner is the background grey the toolbar leaves out.
+      const BYTE* bits = (const BYTE*)header + header->biSize + 4 * header->biClrUsed;
+      const RGBQUAD* colours = (const RGBQUAD*)((const BYTE*)header + header->biSize);
+      const RGBQUAD corner = colours[bits[(size - 1) * ((size + 3) / 4 * 4)]];
+      EXPECT_EQ(RGB(corner.rgbRed, corner.rgbGreen, corner.rgbBlue), RGB(192, 192, 192));
+    }
+  }
+}
+
 TEST(Resources, ToolbarTakesTheFourteenImagesWithTransparentBackground) {
   HWND window = CreateTestWindow("Toolbar");
   TBBUTTON first = {0, CMD_NEW, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
@@ -321,17 +348,18 @@ struct GroupIconHeader {
 };
 #pragma pack(pop)
 
-TEST(Resources, IconsHoldThirtyTwoAndSixteenPixelImages) {
+TEST(Resources, IconsHoldAnImageForEveryScale) {
+  // Largest first; a group entry gives 256 as 0.
+  const int sizes[] = {256, 48, 40, 32, 24, 20, 16};
   for (int id : {IDI_PROGRAM, IDI_DISCS, IDI_DOCUMENT}) {
     SCOPED_TRACE(id);
     HRSRC resource = FindResourceA(Module(), MAKEINTRESOURCEA(id), (LPCSTR)RT_GROUP_ICON);
     ASSERT_NE(resource, nullptr);
     auto* group = (const GroupIconHeader*)LockResource(LoadResource(Module(), resource));
-    ASSERT_EQ(group->count, 2);
-    EXPECT_EQ(group->entries[0].width, 32);
-    EXPECT_EQ(group->entries[1].width, 16);
-    for (int i = 0; i < 2; i++) EXPECT_EQ(group->entries[i].bitCount, 32);
-    for (int size : {16, 32}) {
+    ASSERT_EQ(group->count, 7);
+    for (int i = 0; i < 7; i++) EXPECT_EQ(group->entries[i].width, sizes[i] % 256);
+    for (int i = 0; i < 7; i++) EXPECT_EQ(group->entries[i].bitCount, 32);
+    for (int size : sizes) {
       HICON icon = (HICON)LoadImageA(Module(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
       EXPECT_NE(icon, nullptr) << size;
       DestroyIcon(icon);
@@ -388,6 +416,8 @@ TEST(Resources, ManifestAsksForCommonControlsSixAsInvoker) {
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(text.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+  EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(text.find(">true/pm</dpiAware>"), std::string::npos);
 #ifdef _WIN64
   EXPECT_EQ(text.find("processorArchitecture=\"x86\""), std::string::npos);
   EXPECT_NE(text.find("processorArchitecture=\"amd64\""), std::string::npos);

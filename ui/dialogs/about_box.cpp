@@ -10,6 +10,7 @@
 #include "core/folders.h"
 #include "ui/shell_open.h"
 #include "resources/resource.h"
+#include "ui/dpi.h"
 
 uint32_t aboutOpen = 0;
 HWND aboutTooltip = nullptr;
@@ -19,15 +20,17 @@ namespace {
 constexpr size_t kTextSize = 600;
 constexpr char kOpenDirsCaption[] = "Open Dirs";
 const char* const kPageNames[] = {"Prog Dirs", "Diagnostics"};
-// Where the page text lies once the box is up, in pixels of its client area:
-// down to the row of controls at the bottom, as the box measures with the
-// usual metrics of its font. A smaller dialog font makes a smaller box, and
-// the place is then cut to keep this gap above the bottom row and inside the
-// box.
+// Where the page text lies once the box is up, in pixels of its client area
+// at 96 DPI (scaled to the box's): down to the row of controls at the bottom,
+// as the box measures with the usual metrics of its font. A smaller dialog
+// font makes a smaller box, and the place is then cut to keep this gap above
+// the bottom row and inside the box.
 constexpr RECT kPageTextPlace = {5, 190, 5 + 290, 190 + 140};
 constexpr int kPageTextGap = 4;
-// The long tooltip wraps at this width.
+// The long tooltip wraps at this width, at 96 DPI.
 constexpr int kTooltipWidth = 300;
+// The icon controls, in template order.
+constexpr int kAboutIcons[] = {IDI_PROGRAM, IDI_DISCS};
 
 AboutParameter* ParameterOf(HWND dialog) {
   return reinterpret_cast<AboutParameter*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
@@ -60,16 +63,19 @@ void AddActionTool(HWND dialog) {
   TTTOOLINFOA tool = ActionTool(dialog);
   tool.hinst = parameter->instance;
   SendMessageA(parameter->tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(parameter->tooltip, TTM_SETMAXTIPWIDTH, 0, Scale(dialog, kTooltipWidth));
 }
 
 RECT PageTextPlace(HWND dialog) {
-  RECT place = kPageTextPlace;
+  auto at = [dialog](LONG pixels96) { return static_cast<LONG>(Scale(dialog, pixels96)); };
+  RECT place = {at(kPageTextPlace.left), at(kPageTextPlace.top), at(kPageTextPlace.right),
+                at(kPageTextPlace.bottom)};
   RECT row, client;
   HWND selector = GetDlgItem(dialog, IDC_ABOUT_PAGES);
   GetWindowRect(selector, &row);
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&row), 2);
   GetClientRect(dialog, &client);
-  if (place.bottom > row.top - kPageTextGap) place.bottom = row.top - kPageTextGap;
+  if (place.bottom > row.top - at(kPageTextGap)) place.bottom = row.top - at(kPageTextGap);
   if (place.right > client.right - place.left) place.right = client.right - place.left;
   return place;
 }
@@ -105,6 +111,7 @@ int SelectedPage(HWND dialog) {
 void InitAbout(HWND dialog, AboutParameter* parameter) {
   aboutOpen = 1;
   SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(parameter));
+  ShowDialogIcons(dialog, kAboutIcons, sizeof kAboutIcons / sizeof kAboutIcons[0]);
   SetDlgItemTextA(dialog, IDC_ABOUT_MAIL_TEXT, kSupportMailAddress);
   // Inserted at their positions, so the selector's sort style does not
   // reorder them and a position names a page.
@@ -167,7 +174,14 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
       AboutCommand(dialog, LOWORD(wParam));
       return TRUE;
+    case WM_DPICHANGED:
+      // On a monitor of another scale the dialog manager scales the box and
+      // places its controls anew; the icons are drawn for the new size.
+      NoteWindowDpi(dialog, LOWORD(wParam));
+      ShowDialogIcons(dialog, kAboutIcons, sizeof kAboutIcons / sizeof kAboutIcons[0]);
+      return FALSE;
     case WM_DESTROY:
+      ForgetWindowDpi(dialog);
       // Also when the owner goes away with the box open (the record form
       // closed from the main window): the flag must not outlive the box.
       RemoveActionTool(dialog);
@@ -184,7 +198,7 @@ HWND CreateAboutTooltip(HINSTANCE instance) {
   aboutTooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                  nullptr, nullptr, instance, nullptr);
-  if (aboutTooltip) SendMessageA(aboutTooltip, TTM_SETMAXTIPWIDTH, 0, kTooltipWidth);
+  if (aboutTooltip) SendMessageA(aboutTooltip, TTM_SETMAXTIPWIDTH, 0, Scale(nullptr, kTooltipWidth));
   return aboutTooltip;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "ui/dpi.h"
 
 uint32_t promptMode = 0;
 const char* promptCaption = nullptr;
@@ -28,8 +29,11 @@ uint32_t questionsOpen = 0;
 
 namespace {
 
+// Heights at 96 DPI, scaled to the prompt's.
 constexpr int kCaptionFontHeight = 20;
 constexpr int kSmallCaptionFontHeight = 16;
+// The icon controls, in template order.
+constexpr int kPromptIcons[] = {IDI_PROGRAM, IDI_DISCS};
 
 struct PromptState {
   uint32_t mode = 0;  // reduced to below kPromptSmallCaption
@@ -147,8 +151,8 @@ void SetupButtons(HWND dialog, uint32_t mode) {
 }
 
 void ApplyFonts(HWND dialog, PromptState* state) {
-  state->captionFont = MakeCaptionFont(kCaptionFontHeight);
-  state->smallCaptionFont = MakeCaptionFont(kSmallCaptionFontHeight);
+  state->captionFont = MakeCaptionFont(Scale(dialog, kCaptionFontHeight));
+  state->smallCaptionFont = MakeCaptionFont(Scale(dialog, kSmallCaptionFontHeight));
   for (int id : {IDOK, IDCANCEL, IDC_PROMPT_THIRD})
     SendDlgItemMessageA(dialog, id, WM_SETFONT, (WPARAM)state->captionFont, FALSE);
   HFONT lineFont = state->smallCaption ? state->smallCaptionFont : state->captionFont;
@@ -171,6 +175,7 @@ BOOL InitPrompt(HWND dialog, PromptState* state) {
   ShowLine(dialog, IDC_PROMPT_LINE4, false, "");
   SetupButtons(dialog, state->mode);
   ApplyFonts(dialog, state);
+  ShowDialogIcons(dialog, kPromptIcons, sizeof kPromptIcons / sizeof kPromptIcons[0]);
 
   HWND edit = GetDlgItem(dialog, IDC_PROMPT_EDIT);
   if (input) {
@@ -199,6 +204,17 @@ void NavigatorRequest(HWND dialog, PromptState* state, UINT message) {
   ShowLine(dialog, IDC_PROMPT_LINE1, true, status);
 }
 
+// On a monitor of another scale the dialog manager scales the template's
+// controls; the caption fonts and the icons are the prompt's own.
+void FitPromptToDpi(HWND dialog, PromptState* state, int dpi) {
+  NoteWindowDpi(dialog, dpi);
+  HFONT oldCaption = state->captionFont, oldSmall = state->smallCaptionFont;
+  ApplyFonts(dialog, state);
+  DeleteObject(oldCaption);
+  DeleteObject(oldSmall);
+  ShowDialogIcons(dialog, kPromptIcons, sizeof kPromptIcons / sizeof kPromptIcons[0]);
+}
+
 void EndPrompt(HWND dialog, PromptState* state, uintptr_t answer) {
   if (IsInputMode(state->mode) && state->buffer)
     GetDlgItemTextA(dialog, IDC_PROMPT_EDIT, state->buffer, (int)(state->inputLimit + 1));
@@ -225,8 +241,12 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:  // Alt+F4: the same as Escape
       if (state) EndPrompt(dialog, state, kPromptCancel);
       return TRUE;
+    case WM_DPICHANGED:
+      if (state) FitPromptToDpi(dialog, state, LOWORD(wParam));
+      return FALSE;  // the dialog manager goes on with its own scaling
     case WM_DESTROY:
       // Every way out passes here, also a dialog destroyed with its owner.
+      ForgetWindowDpi(dialog);
       if (state) {
         DeleteObject(state->captionFont);
         DeleteObject(state->smallCaptionFont);

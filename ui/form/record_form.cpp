@@ -10,6 +10,9 @@
 #include "store/database_file.h"
 #include "store/text.h"
 #include "ui/command_bars.h"
+#include "ui/dpi.h"
+#include "ui/main/main_window.h"
+#include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
 #include "ui/views.h"
 #include "ui/painting.h"
@@ -44,10 +47,20 @@ constexpr ToolbarButton kFormToolbar[] = {
 // A settings record that was never loaded holds 0; the form never divides
 // by it.
 uint32_t RowHeight() { return settings.rowHeight != 0 ? settings.rowHeight : kDefaultRowHeight; }
+// The row height and the top of the rows, in the form's pixels.
+uint32_t RowPixels(HWND window) { return static_cast<uint32_t>(Scale(window, static_cast<int>(RowHeight()))); }
+int FirstRowY(HWND window) { return Scale(window, kFormFirstRowY); }
+
+// The part that scrolls lies below the header, at the form's scale.
+void FitScrollRectToDpi(HWND window) {
+  formScrollRect = {0, FirstRowY(window), Scale(window, 4000), Scale(window, 4000)};
+}
 
 void OnCreate(HWND window) {
   recordForm = window;
   firstRow = 0;
+  NoteWindowDpi(window, WindowDpi(window));
+  FitScrollRectToDpi(window);
   formToolbar = CreateCommandToolbar(window, kFormToolbarId, kFormToolbar,
                                      sizeof kFormToolbar / sizeof kFormToolbar[0]);
   // The form scrolls only vertically: the horizontal bar would do nothing,
@@ -59,7 +72,7 @@ void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
   formClientWidth = LOWORD(lParam);
   formClientHeight = HIWORD(lParam);
   SendMessageA(formToolbar, WM_SIZE, wParam, lParam);
-  pageRows = formClientHeight / RowHeight();
+  pageRows = formClientHeight / RowPixels(window);
   // Room for every field with rows to spare shows them from the first;
   // so does a window with room for fewer than two rows (the difference wraps).
   const uint32_t fieldCount = databaseFile.fieldCount;
@@ -94,11 +107,12 @@ void OnPaint(HWND window) {
   AppendText(header, sizeof header, ", Index ");
   NumberToUnsignedText(static_cast<uint32_t>(currentSlot), number, sizeof number);
   AppendText(header, sizeof header, number);
-  PutText(dc, kFormHeaderX, kFormHeaderY, header);
+  auto at = [window](int pixels96) { return Scale(window, pixels96); };
+  PutText(dc, at(kFormHeaderX), at(kFormHeaderY), header);
 
   if (db.view != nullptr) {
-    const int rowHeight = static_cast<int>(RowHeight());
-    int y = kFormFirstRowY;
+    const int rowHeight = static_cast<int>(RowPixels(window));
+    int y = FirstRowY(window);
     for (uint32_t field = firstRow + 1; field <= db.fieldCount && field > firstRow; ++field) {
       const char* label = templateNumber != 0 ? FieldLabel(field) : nullptr;
       if (label == nullptr) {
@@ -108,11 +122,11 @@ void OnPaint(HWND window) {
       // A long label stops short of the value column, so that the two read
       // apart.
       const int saved = SaveDC(dc);
-      IntersectClipRect(dc, 0, 0, kFormValueX - kFormLabelGap, static_cast<int>(formClientHeight));
-      PutText(dc, kFormLabelX, y, label);
+      IntersectClipRect(dc, 0, 0, at(kFormValueX - kFormLabelGap), static_cast<int>(formClientHeight));
+      PutText(dc, at(kFormLabelX), y, label);
       RestoreDC(dc, saved);
       FieldText(currentSlot, field);
-      PutText(dc, kFormValueX, y, db.textValue);
+      PutText(dc, at(kFormValueX), y, db.textValue);
       y += rowHeight;
     }
   }
@@ -160,7 +174,7 @@ void OnVerticalScroll(HWND window, int request) {
   SetScrollPos(window, SB_VERT, static_cast<int>(n), TRUE);
   const int position = GetScrollPos(window, SB_VERT);
   if (position == before) return;
-  const int distance = (static_cast<int>(firstRow) - position) * static_cast<int>(RowHeight());
+  const int distance = (static_cast<int>(firstRow) - position) * static_cast<int>(RowPixels(window));
   ScrollWindow(window, 0, distance, &formScrollRect, &formScrollRect);
   firstRow = static_cast<uint32_t>(position);
   UpdateWindow(window);
@@ -194,6 +208,21 @@ void OnMouseWheel(HWND window, WPARAM wParam) {
   }
 }
 
+// The form moved to a monitor of another scale: the toolbar's pictures and
+// the rows for the new DPI, then the rectangle the system suggests, and the
+// rows' page for the new DPI (also when the rectangle stays as it was, and
+// no WM_SIZE comes).
+void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  NoteWindowDpi(window, LOWORD(wParam));
+  formToolbar = RemakeCommandToolbar(formToolbar, kFormToolbar, sizeof kFormToolbar / sizeof kFormToolbar[0]);
+  FitScrollRectToDpi(window);
+  TakeSuggestedRect(window, lParam);
+  RECT client;
+  GetClientRect(window, &client);
+  OnSize(window, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  InvalidateRect(window, nullptr, TRUE);
+}
+
 void OnClose(HWND window) {
   WindowPlacement placement;
   if (CaptureWindowPlacement(window, &placement)) KeepFormPlacement(placement);
@@ -211,9 +240,10 @@ void ShowRecordForm() {
   }
   // The form shows records of an open database only.
   if (databaseFile.view == nullptr) return;
-  HWND form = CreateWindowExA(0, kFormClassName, kFormCaption,
-                              WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 100, 100, 520, 400,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  // Its first place (until a placement is kept) at the main window's scale.
+  HWND form = CreateWindowExA(0, kFormClassName, kFormCaption, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
+                              Scale(mainWindow, 100), Scale(mainWindow, 100), Scale(mainWindow, 520),
+                              Scale(mainWindow, 400), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (form == nullptr) return;
   WINDOWPLACEMENT placement;
   ToNativePlacement(settings.formPlacement, &placement);
@@ -246,8 +276,10 @@ void CloseRecordForm() {
 }
 
 uint32_t FieldAtY(int y) {
-  if (y <= kFormFirstRowY) return 0;
-  const uint32_t field = static_cast<uint32_t>(y - kFormFirstRowY) / RowHeight() + firstRow + 1;
+  // The rows as the form paints them, at its scale.
+  const int top = FirstRowY(recordForm);
+  if (y <= top) return 0;
+  const uint32_t field = static_cast<uint32_t>(y - top) / RowPixels(recordForm) + firstRow + 1;
   return field <= databaseFile.fieldCount ? field : 0;
 }
 
@@ -274,7 +306,11 @@ LRESULT RecordFormDefault(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
       OnClose(window);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, lParam);
+      return 0;
     case WM_NCDESTROY:
+      ForgetWindowDpi(window);
       // However the window goes, nobody keeps its handle.
       if (recordForm == window) recordForm = nullptr;
       formToolbar = nullptr;

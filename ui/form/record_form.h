@@ -17,7 +17,8 @@ extern HWND recordForm;
 // slot is not active), recomputed at every paint.
 extern int32_t currentSlot;
 extern int32_t currentRecordNumber;
-// The part of the form below its top band that moves when the form scrolls.
+// The part of the form below its top band that moves when the form scrolls,
+// in the form's pixels.
 extern RECT formScrollRect;
 
 // The form's own state, kept for the life of the program.
@@ -30,7 +31,8 @@ extern HWND formToolbar;
 constexpr char kFormClassName[] = "VDDetail";
 constexpr char kFormCaption[] = VELDRANA_VERSION_TEXT;
 
-// Layout of the painted table.
+// Layout of the painted table, in pixels at 96 DPI: the form scales them to
+// its own DPI (ui/dpi.h), and so the row height of the settings.
 constexpr int kFormHeaderX = 5;
 constexpr int kFormHeaderY = 30;
 constexpr int kFormFirstRowY = 60;   // also the top of formScrollRect

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <algorithm>
 
 #include "core/folders.h"
 #include "core/history.h"
@@ -14,6 +15,7 @@
 #include "store/database_file.h"
 #include "store/text.h"
 #include "ui/command_bars.h"
+#include "ui/dpi.h"
 #include "ui/main/record_list.h"
 #include "ui/main/status_bar.h"
 #include "ui/painting.h"
@@ -38,13 +40,24 @@ constexpr int kFirstFileButton = 3, kLastFileButton = 17;
 constexpr int kFirstFileMenuItem = IDM_CLOSE, kLastFileMenuItem = IDM_NAME;
 constexpr int kLaterFileMenuItems[] = {IDM_IMPORT, IDM_EXPORT_AS, IDM_FILTER};
 
+// The list and the status bar in the system's fonts at the window's DPI.
+void FitControlsToDpi(HWND window) {
+  const int dpi = WindowDpi(window);
+  SendMessageA(recordList, WM_SETFONT, reinterpret_cast<WPARAM>(SystemFontForDpi(SystemFont::kIconTitle, dpi)),
+               TRUE);
+  SendMessageA(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(SystemFontForDpi(SystemFont::kStatus, dpi)),
+               TRUE);
+}
+
 void OnCreate(HWND window, const CREATESTRUCTA* create) {
   mainWindow = window;
+  NoteWindowDpi(window, WindowDpi(window));
   toolbar = CreateCommandToolbar(window, kToolbarId, kMainToolbar,
                                  sizeof kMainToolbar / sizeof kMainToolbar[0]);
   CreateStatusBar(window, kMainCaption);
   UpdateStatusBar();
   CreateRecordList(window);
+  FitControlsToDpi(window);
   // The file named on the command line opens once the message loop runs.
   const char* file = static_cast<const char*>(create->lpCreateParams);
   if (file != nullptr) {
@@ -56,17 +69,24 @@ void OnCreate(HWND window, const CREATESTRUCTA* create) {
   }
 }
 
-void OnSize(WPARAM wParam, LPARAM lParam) {
+void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
   clientWidth = LOWORD(lParam);
   clientHeight = HIWORD(lParam);
   SendMessageA(toolbar, WM_SIZE, wParam, lParam);
   SendMessageA(statusBar, WM_SIZE, wParam, lParam);
-  const int height = static_cast<int>(clientHeight) - kListTop - kListBottomMargin;
-  MoveWindow(recordList, 0, kListTop, static_cast<int>(clientWidth), height > 0 ? height : 0, TRUE);
+  const int top = Scale(window, kListTop);
+  const int height = static_cast<int>(clientHeight) - top - Scale(window, kListBottomMargin);
+  MoveWindow(recordList, 0, top, static_cast<int>(clientWidth), height > 0 ? height : 0, TRUE);
 }
 
 void PutText(HDC dc, int x, int y, const char* text) {
   TextOutA(dc, x, y, text, static_cast<int>(TextLength(text)));
+}
+
+int TextWidth(HDC dc, const char* text) {
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text, static_cast<int>(TextLength(text)), &size);
+  return size.cx;
 }
 
 // The band: "Filename:" and "Source:", and once the database has a file of
@@ -74,27 +94,50 @@ void PutText(HDC dc, int x, int y, const char* text) {
 void OnPaint(HWND window) {
   WhitePage page(window, static_cast<LONG>(clientWidth), static_cast<LONG>(clientHeight));
   HDC dc = page.dc();
-  PutText(dc, kBandLabelX, kBandFileLineY, "Filename:");
-  PutText(dc, kBandLabelX, kBandSourceLineY, "Source:");
+  auto at = [window](int pixels96) { return Scale(window, pixels96); };
+  PutText(dc, at(kBandLabelX), at(kBandFileLineY), "Filename:");
+  PutText(dc, at(kBandLabelX), at(kBandSourceLineY), "Source:");
   if (hasUserFile) {
-    PutText(dc, kBandTextX, kBandFileLineY, currentFileName);
-    PutText(dc, kBandTextX, kBandSourceLineY, sourceName);
+    // Text does not grow quite in step with its height (at 125 % "Filename:"
+    // is wider than 80 scaled), so the names keep clear of the labels.
+    const int textX = std::max(at(kBandTextX), at(kBandLabelX) + TextWidth(dc, "Filename:") + at(kBandLabelGap));
+    PutText(dc, textX, at(kBandFileLineY), currentFileName);
+    PutText(dc, textX, at(kBandSourceLineY), sourceName);
   }
   if (DatabaseOpen() && recordFilter.On()) {
     // At the right of the Source line, in view whatever the list shows.
     const std::string filter = "Filter: " + recordFilter.Text();
     const UINT align = SetTextAlign(dc, TA_RIGHT | TA_TOP);
-    PutText(dc, static_cast<int>(clientWidth) - kBandLabelX, kBandSourceLineY, filter.c_str());
+    PutText(dc, static_cast<int>(clientWidth) - at(kBandLabelX), at(kBandSourceLineY), filter.c_str());
     SetTextAlign(dc, align);
   }
+}
+
+// The window moved to a monitor of another scale: the toolbar's pictures,
+// the controls' fonts and the list's columns for the new DPI, then the
+// rectangle the system suggests, and the layout for the new DPI (also when
+// the rectangle stays as it was, and no WM_SIZE comes).
+void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  const int before = WindowDpi(window);
+  NoteWindowDpi(window, LOWORD(wParam));
+  toolbar = RemakeCommandToolbar(toolbar, kMainToolbar, sizeof kMainToolbar / sizeof kMainToolbar[0]);
+  FitControlsToDpi(window);
+  RescaleRecordListColumns(before, WindowDpi(window));
+  TakeSuggestedRect(window, lParam);
+  RECT client;
+  GetClientRect(window, &client);
+  OnSize(window, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace
 
 bool CreateMainWindow(HMENU menu, const char* fileToOpen) {
   mainMenu = menu;
-  CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW, 100, 100,
-                  520, 400, nullptr, menu, GetModuleHandleA(nullptr), const_cast<char*>(fileToOpen));
+  // The first place, on the primary monitor at its scale.
+  CreateWindowExA(WS_EX_ACCEPTFILES, kMainClassName, kMainCaption, WS_OVERLAPPEDWINDOW, Scale(nullptr, 100),
+                  Scale(nullptr, 100), Scale(nullptr, 520), Scale(nullptr, 400), nullptr, menu,
+                  GetModuleHandleA(nullptr), const_cast<char*>(fileToOpen));
   return mainWindow != nullptr;
 }
 
@@ -104,12 +147,16 @@ LRESULT MainWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
       return 0;
     case WM_SIZE:
-      OnSize(wParam, lParam);
+      OnSize(window, wParam, lParam);
       return 0;
     case WM_PAINT:
       OnPaint(window);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, lParam);
+      return 0;
     case WM_NCDESTROY:
+      ForgetWindowDpi(window);
       if (window == mainWindow) {
         mainWindow = toolbar = nullptr;
         ForgetStatusBar();

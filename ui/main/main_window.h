@@ -27,12 +27,14 @@ constexpr UINT_PTR kOpenTimerId = 1;
 constexpr UINT_PTR kStartTimerId = 2;
 constexpr UINT kOpenTimerDelayMs = 10;
 
-// Client layout: the band's two lines, and the list below them; the status
-// bar takes the last kListBottomMargin pixels.
+// Client layout, in pixels at 96 DPI (scaled to the window's, ui/dpi.h): the
+// band's two lines, and the list below them; the status bar takes the last
+// kListBottomMargin pixels.
 constexpr int kBandFileLineY = 30;
 constexpr int kBandSourceLineY = 50;
 constexpr int kBandLabelX = 5;
 constexpr int kBandTextX = 80;
+constexpr int kBandLabelGap = 4;  // at least this between a label and its name
 constexpr int kListTop = 70;
 constexpr int kListBottomMargin = 20;
 

@@ -16,6 +16,7 @@
 #include "store/database_file.h"
 #include "store/text.h"
 #include "ui/views.h"
+#include "ui/dpi.h"
 
 HWND recordList;
 
@@ -159,7 +160,8 @@ int LoadStyleColumns(uint32_t fieldCount) {
   for (size_t i = 0; i < columns.size(); ++i) {
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
-    column.cx = static_cast<int>(columns[i].width);
+    // Widths are kept at 96 DPI, the settings' and the templates' alike.
+    column.cx = Scale(recordList, static_cast<int>(columns[i].width));
     column.pszText = columns[i].label;
     SendMessageA(recordList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
@@ -180,7 +182,7 @@ void ClearRecordList() {
     uint32_t widths[3] = {};
     for (int i = 0; i < 3; ++i) {
       const LRESULT width = SendMessageA(recordList, LVM_GETCOLUMNWIDTH, i, 0);
-      if (width > 0) widths[i] = static_cast<uint32_t>(width);
+      if (width > 0) widths[i] = static_cast<uint32_t>(Unscale(recordList, static_cast<int>(width)));
     }
     KeepColumnWidths(widths[0], widths[1], widths[2]);
   }
@@ -197,4 +199,14 @@ int32_t FocusedRecordSlot() {
   if ((SendMessageA(recordList, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) == 0)
     return -1;
   return SlotOfRow(static_cast<int>(row));
+}
+
+void RescaleRecordListColumns(int fromDpi, int toDpi) {
+  if (fromDpi <= 0 || fromDpi == toDpi) return;
+  const int columns = RecordListColumnCount();
+  for (int i = 0; i < columns; ++i) {
+    const LRESULT width = SendMessageA(recordList, LVM_GETCOLUMNWIDTH, i, 0);
+    if (width > 0)
+      SendMessageA(recordList, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(MulDiv(static_cast<int>(width), toDpi, fromDpi), 0));
+  }
 }

@@ -28,7 +28,8 @@ bool AnswerRecordList(NMHDR* header, LRESULT* result);
 
 // Reads the template named by templateFileName and inserts the columns of a
 // database of fieldCount fields into the record list (ReadListColumns):
-// "Index", "Record ", "RecStat" and one per field. Returns 1; 0 when the
+// "Index", "Record ", "RecStat" and one per field, their widths (96-DPI
+// units) scaled to the list's DPI. Returns 1; 0 when the
 // template could not be read (no column is inserted then).
 int LoadStyleColumns(uint32_t fieldCount);
 // The number of columns the record list has.
@@ -36,6 +37,9 @@ int RecordListColumnCount();
 // Keeps the widths of the first three columns in the settings, when the
 // list has them, then removes every row and column.
 void ClearRecordList();
+// Every column's width, as the user left it, taken from one DPI to another
+// (the main window moved to a monitor of another scale).
+void RescaleRecordListColumns(int fromDpi, int toDpi);
 
 // The slot of the row the user chose, the list's focused row when it is
 // selected too; -1 when there is none.
