@@ -16,6 +16,7 @@
 #include "ui/dialogs/about_box.h"
 #include "ui/form/form_commands.h"
 #include "ui/form/record_form.h"
+#include "ui/main/file_menu.h"
 #include "ui/main/main_commands.h"
 #include "ui/main/main_window.h"
 #include "ui/placement.h"
@@ -198,6 +199,7 @@ StartResult StartProgram(const StartOptions& options) {
   ShowMainWindow(loadResult);
 
   SetWorkingCopyPath();
+  WatchWorkingCopy();
   static UINT_PTR flushTimer = 0;
   if (flushTimer == 0) flushTimer = SetTimer(nullptr, 0, kFlushTimerMs, FlushTimer);
   return StartResult::kStarted;

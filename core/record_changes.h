@@ -25,8 +25,13 @@ struct StepResult {
 };
 
 // Runs change on the open database as one step of the given kind. True when
-// the change was kept; the database is then marked changed.
+// the change was kept; the database is then marked changed. A change first
+// waits for the working copy while it is being made (core/working_copy.h),
+// and is not made when the copy failed.
 bool ChangeRecords(StepKind kind, const std::function<StepResult()>& change);
+// What a change waiting for the working copy shows of the copy's progress
+// (the windows: the status bar).
+void SetCopyWaitProgress(std::function<void(uint32_t percent)> progress);
 
 // Takes the last step back, or makes the last one taken back again; false
 // when there is none. The database is marked changed, or unchanged when it

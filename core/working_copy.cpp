@@ -1,6 +1,11 @@
 #include "core/working_copy.h"
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "core/folders.h"
 #include "core/history.h"
@@ -21,6 +26,61 @@ constexpr uint64_t kFlushStep = uint64_t{8} << 20;
 
 bool flushPending;
 uint64_t flushPosition;
+
+// The copy of the user's file to the working copy, made on a thread of its
+// own for a large file while the database shows from the user's file.
+struct BackgroundCopy {
+  std::thread thread;
+  std::atomic<bool> cancel{false};
+  std::atomic<bool> done{false};
+  std::atomic<bool> ok{false};
+  std::atomic<uint64_t> copied{0};
+  uint64_t size = 0;
+};
+BackgroundCopy* copying;  // null when no copy runs or waits to be taken
+bool copyFailed;  // the last copy failed; the database shows from the user's file
+void (*copyDoneNotice)() = nullptr;
+// Files up to this size are copied before they show.
+uint64_t backgroundFromBytes = uint64_t{16} << 20;
+// Tests slow the copy down: bytes a step, and a pause after each.
+size_t copyStepBytes = size_t{8} << 20;
+uint32_t copyPauseMs = 0;
+
+// Copies `from` over `to` in steps, until done or told to stop; a file left
+// half-copied is removed.
+bool CopyInSteps(const std::string& from, const std::string& to, BackgroundCopy* state) {
+  platform::FileHandle in = platform::OpenExisting(from.c_str(), false);
+  if (in == platform::kNoFile) return false;
+  platform::FileHandle out = platform::CreateAlways(to.c_str());
+  bool ok = out != platform::kNoFile;
+  std::vector<char> buffer(copyStepBytes);
+  while (ok && !state->cancel.load()) {
+    const long got = platform::ReadSome(in, buffer.data(), buffer.size());
+    if (got < 0) ok = false;
+    if (got <= 0) break;
+    ok = platform::WriteExact(out, buffer.data(), static_cast<size_t>(got));
+    state->copied += static_cast<uint64_t>(got);
+    if (copyPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(copyPauseMs));
+  }
+  if (ok && !state->cancel.load()) ok = platform::FlushFile(out);
+  platform::CloseFile(in);
+  if (out != platform::kNoFile) platform::CloseFile(out);
+  if (!ok || state->cancel.load()) {
+    platform::DeleteFileAt(to.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The copy's thread ended: waited for and forgotten. True when it copied.
+bool JoinCopy() {
+  if (copying == nullptr) return false;
+  if (copying->thread.joinable()) copying->thread.join();
+  const bool ok = copying->ok.load();
+  delete copying;
+  copying = nullptr;
+  return ok;
+}
 
 // The recovery record as the flags are now.
 void UpdateRecoveryRecord() {
@@ -52,7 +112,8 @@ void MarkSaved() {
   hasUserFile = 1;
   databaseChanged = 0;
   history.SetSavePoint();
-  UpdateRecoveryRecord();
+  // The record names only a whole working copy.
+  if (copying == nullptr) UpdateRecoveryRecord();
 }
 
 void MarkMadeNew() {
@@ -175,23 +236,94 @@ bool FlushWorkingCopyStep() {
 int OpenWorkingCopy() { return databaseFile.OpenFile(workingCopyPath, true); }
 
 OpenResult OpenWorkingCopyOf(const char* userFile) {
+  CancelWorkingCopy();
   databaseFile.Close();
-  if (!platform::CopyFileOver(userFile, workingCopyPath)) {
-    // Which side failed: the user's file, or the working copy's folder.
-    platform::FileHandle file = platform::OpenExisting(userFile, false);
-    if (file == platform::kNoFile) return OpenResult::kNotCopied;
-    platform::CloseFile(file);
-    return OpenResult::kNotWritten;
+  uint64_t size = 0;
+  platform::FileHandle file = platform::OpenExisting(userFile, false);
+  if (file == platform::kNoFile) return OpenResult::kNotCopied;
+  platform::GetSize(file, &size);
+  platform::CloseFile(file);
+  if (size <= backgroundFromBytes) {
+    if (!platform::CopyFileOver(userFile, workingCopyPath)) return OpenResult::kNotWritten;
+    if (OpenWorkingCopy() != 1) {
+      databaseFile.Close();
+      return OpenResult::kNotADatabase;
+    }
+    history.Attach(&databaseFile);
+    return OpenResult::kOpened;
   }
-  if (OpenWorkingCopy() != 1) {
+  // A large file shows at once from the user's own file, read only, which
+  // no other program may write meanwhile; the copy is made beside it.
+  if (databaseFile.OpenFile(userFile, false) != 1) {
     databaseFile.Close();
     return OpenResult::kNotADatabase;
+  }
+  copying = new BackgroundCopy;
+  copying->size = size;
+  const std::string from = userFile, to = workingCopyPath;
+  BackgroundCopy* state = copying;
+  try {
+    copying->thread = std::thread([from, to, state] {
+      state->ok = CopyInSteps(from, to, state);
+      state->done = true;
+      if (copyDoneNotice != nullptr) copyDoneNotice();
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: the copy is made here.
+    state->ok = CopyInSteps(from, to, state);
+    state->done = true;
   }
   history.Attach(&databaseFile);
   return OpenResult::kOpened;
 }
 
+CopyState WorkingCopyState() {
+  if (copyFailed) return CopyState::kFailed;
+  if (copying == nullptr) return CopyState::kReady;
+  return copying->done.load() ? CopyState::kDone : CopyState::kCopying;
+}
+
+uint32_t WorkingCopyPercent() {
+  if (copying == nullptr || copying->size == 0) return 100;
+  return static_cast<uint32_t>(copying->copied.load() * 100 / copying->size);
+}
+
+bool FinishWorkingCopy(const std::function<void(uint32_t)>& progress) {
+  if (copying == nullptr) return DatabaseOpen() && !copyFailed;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  while (!copying->done.load()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (progress && Clock::now() - start > std::chrono::milliseconds(500)) progress(WorkingCopyPercent());
+  }
+  // The same bytes in the working copy: the store moves there, writable,
+  // and the recovery record names it from now on.
+  if (!JoinCopy() || databaseFile.SwitchToCopy(workingCopyPath) != 1) {
+    copyFailed = true;
+    return false;
+  }
+  UpdateRecoveryRecord();
+  return true;
+}
+
+void CancelWorkingCopy() {
+  copyFailed = false;
+  if (copying == nullptr) return;
+  copying->cancel = true;
+  JoinCopy();
+}
+
+void SetCopyDoneNotice(void (*notice)()) { copyDoneNotice = notice; }
+
+void SetBackgroundCopyForTests(uint64_t fromBytes, size_t stepBytes, uint32_t pauseMs) {
+  backgroundFromBytes = fromBytes;
+  copyStepBytes = stepBytes;
+  copyPauseMs = pauseMs;
+}
+
 SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy) {
+  // While the copy is made nothing has changed: the user's file is saved.
+  if (copying != nullptr) return databaseChanged ? SaveResult::kNotWritten : SaveResult::kSaved;
   if (!closeForCopy) return CopyFileSafely(workingCopyPath, target) ? SaveResult::kSaved : SaveResult::kNotWritten;
   databaseFile.Close();
   const bool saved = CopyFileSafely(workingCopyPath, target);
@@ -201,6 +333,8 @@ SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy) {
 
 void ReleaseWorkingCopy() {
   history.Attach(nullptr);
+  // A copy still being made is stopped and removed, never opened.
+  CancelWorkingCopy();
   databaseFile.Close();
   FreeColumnLabels();
   hasUserFile = 0;

@@ -6,7 +6,9 @@
 // the windows show and ask, and call these to do the work.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,10 +39,39 @@ enum class OpenResult {
   kNotWritten,    // the user's file reads, but the working copy could not be written
   kNotADatabase,  // the copy was made but is no database; nothing is open
 };
-// Copies the user's file over the working copy and opens the copy, with an
-// empty history. An older working copy is never opened in place of a file
-// that cannot be copied.
+// Opens the user's file through a fresh working copy, with an empty history.
+// A small file is copied first and the copy opened. A large one shows at
+// once from the user's file itself, opened to read, which no other program
+// may write meanwhile, and is copied on a thread of its own; every change
+// waits for the copy (FinishWorkingCopy), so none goes into the user's file.
+// An older working copy is never opened in place of a file that cannot be
+// copied.
 OpenResult OpenWorkingCopyOf(const char* userFile);
+
+enum class CopyState {
+  kReady,    // no copy is being made: the working copy is open, or none
+  kCopying,  // the copy is being made
+  kDone,     // the copy ended and waits for FinishWorkingCopy
+  kFailed,   // the copy failed: the database cannot be changed
+};
+CopyState WorkingCopyState();
+// How far the copy is, 0 to 100.
+uint32_t WorkingCopyPercent();
+// Waits for a copy being made, telling progress how far it is every few
+// hundredths of a second after the first half second, then opens the
+// working copy in the store's place (the records as they were, now
+// writable) and writes the recovery record. True when the working copy is
+// open; false when the copy failed (nothing was changed: the caller closes
+// the database and tells the user).
+bool FinishWorkingCopy(const std::function<void(uint32_t)>& progress = nullptr);
+// Stops a copy being made and removes what it wrote.
+void CancelWorkingCopy();
+// Called on the copy's own thread when it ends (the windows post themselves
+// a message).
+void SetCopyDoneNotice(void (*notice)());
+// Tests: files above fromBytes are copied in the background, stepBytes at a
+// time with a pause of pauseMs after each step.
+void SetBackgroundCopyForTests(uint64_t fromBytes, size_t stepBytes, uint32_t pauseMs);
 // Opens the working copy as it is, for writing; 1 opened, 0 not.
 int OpenWorkingCopy();
 

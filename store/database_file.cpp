@@ -194,6 +194,39 @@ int DatabaseFile::Open() {
   return 1;
 }
 
+int DatabaseFile::SwitchToCopy(const char* copy) {
+  if (view == nullptr || TextLength(copy) >= sizeof path) return 0;
+  platform::FileHandle file = platform::OpenExisting(copy, true);
+  if (file == platform::kNoFile) return 0;
+  uint64_t size = 0;
+  if (!platform::GetSize(file, &size) || size != mapping.size) {
+    platform::CloseFile(file);
+    return 0;
+  }
+  // One mapping at a time, so that a large file fits a 32-bit process: the
+  // old one goes first, and comes back if the new one cannot be made.
+  platform::Unmap(&mapping);
+  platform::Mapping moved;
+  if (!platform::MapWholeFile(file, true, &moved)) {
+    platform::CloseFile(file);
+    if (!platform::MapWholeFile(fileHandle, writable != 0, &mapping)) {
+      Close();
+      return 0;
+    }
+    view = mapping.view;
+    mappingHandle = mapping.handle;
+    return 0;
+  }
+  platform::CloseFile(fileHandle);
+  mapping = moved;
+  view = mapping.view;
+  mappingHandle = mapping.handle;
+  fileHandle = file;
+  CopyText(copy, path, sizeof path);
+  writable = 1;
+  return 1;
+}
+
 void DatabaseFile::Close() {
   // Room reserved for adds that did not come is given back.
   const bool trim = reservedSlots > slotCount && mapping.view != nullptr && writable;

@@ -74,6 +74,11 @@ struct DatabaseFile {
   int OpenFile(const char* path, bool forWriting);
   int Open();  // the same for the path and writable already set
   void Close();
+  // The open database moves to a byte-for-byte copy of its file at `copy`,
+  // opened for writing: counts and slots stay as they are, nothing is read
+  // again. 0 when the copy cannot be opened or mapped, or is not the same
+  // size; the database is then as it was.
+  int SwitchToCopy(const char* copy);
   // Writes the changed pages of the mapped file to the disk, a part at a
   // time: at most `length` bytes from *position on, and *position moves past
   // them. True when the end of the file has been reached; the file's buffers

@@ -116,3 +116,61 @@ TEST_F(SafeCopy, WorkingCopyOpensOnlyACopiedDatabaseAndSavesItBack) {
   ReleaseWorkingCopy();
   EXPECT_FALSE(DatabaseOpen());
 }
+
+namespace {
+
+// A large file shows at once from the user's file, read only, while the
+// working copy is made on its own thread (slowed down here): a change waits
+// for it and goes into the working copy; a copy that fails, or is stopped by
+// a close, leaves no working copy behind and the user's file as it was.
+TEST_F(SafeCopy, ALargeFileShowsAtOnceWhileItsWorkingCopyIsMade) {
+  std::string folder = dir.Path("x");
+  folder.pop_back();
+  SetFolders(folder.c_str(), folder.c_str());
+  const std::string user = dir.Path("user.vdr");
+  ASSERT_TRUE(testutil::WriteDatabase(user, {13}, 120, std::vector<uint32_t>(100, 10)));
+  const std::vector<uint8_t> before = ReadBytes(user);
+  SetBackgroundCopyForTests(0, 1024, 20);  // about a second for 38 kB
+  const struct {
+    const char* name;
+    long failWritesAfter;  // -1: none
+    bool close;            // closed while the copy is made
+  } cases[] = {{"copied", -1, false}, {"a write fails halfway", 10, false}, {"closed meanwhile", -1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::DeleteFileAt(workingCopyPath);
+    ASSERT_EQ(OpenWorkingCopyOf(user.c_str()), OpenResult::kOpened);
+    EXPECT_EQ(WorkingCopyState(), CopyState::kCopying);
+    EXPECT_EQ(databaseFile.activeCount, 100u);  // shown at once
+    EXPECT_STREQ(databaseFile.path, user.c_str());
+    EXPECT_LT(databaseFile.AddRecord(), 0);  // the user's file takes no change
+    if (c.close) {
+      ReleaseWorkingCopy();
+    } else {
+      platform::FailWritesAfter(c.failWritesAfter);
+      uint32_t lastPercent = 0, reports = 0;
+      const bool opened = FinishWorkingCopy([&](uint32_t percent) {
+        EXPECT_GE(percent, lastPercent);
+        lastPercent = percent;
+        ++reports;
+      });
+      platform::FailWritesAfter(-1);
+      EXPECT_EQ(opened, c.failWritesAfter < 0);
+      if (opened) {
+        EXPECT_GT(reports, 0u);  // it took longer than half a second
+        EXPECT_STREQ(databaseFile.path, workingCopyPath);
+        ASSERT_GE(databaseFile.AddRecord(), 0);
+        EXPECT_EQ(databaseFile.activeCount, 101u);
+        EXPECT_EQ(WorkingCopyState(), CopyState::kReady);
+      } else {
+        EXPECT_EQ(WorkingCopyState(), CopyState::kFailed);
+      }
+      ReleaseWorkingCopy();
+    }
+    EXPECT_EQ(ReadBytes(user), before);
+    EXPECT_EQ(platform::FileExists(workingCopyPath), c.failWritesAfter < 0 && !c.close);
+  }
+  SetBackgroundCopyForTests(16 << 20, 8 << 20, 0);
+}
+
+}  // namespace

@@ -531,4 +531,42 @@ TEST_F(FileCommandsTest, ChangesReachTheDiskWhileADialogIsOpen) {
   EXPECT_EQ(RowCount(), 3);
 }
 
+// A large file (any file, here, and a slow copy) shows before its working
+// copy is made: a change waits for the copy and goes into the working copy,
+// never into the user's file; Close stops the copy and leaves no working
+// copy; a copy that fails is told, and the database closes.
+TEST_F(FileCommandsTest, ALargeFileShowsBeforeItsWorkingCopyIsMade) {
+  SetBackgroundCopyForTests(0, 256, 15);
+  OpenUserFile();
+  EXPECT_EQ(WorkingCopyState(), CopyState::kCopying);
+  EXPECT_EQ(ColumnTexts(3), (Strings{"one", "two"}));
+  EXPECT_EQ(StatusText(), "2 Records in DB");
+  Command(CMD_ADD);
+  EXPECT_EQ(WorkingCopyState(), CopyState::kReady);
+  EXPECT_EQ(RowCount(), 3);
+  EXPECT_EQ(FileBytes(user), original);
+  EXPECT_EQ(FileBytes(Path("Temp.dat")).size(), original.size());
+  Command(CMD_SAVE);
+  EXPECT_EQ(FileBytes(user), FileBytes(Path("Temp.dat")));
+  const std::vector<uint8_t> saved = FileBytes(user);
+
+  OpenUserFile();
+  ASSERT_EQ(WorkingCopyState(), CopyState::kCopying);
+  Command(IDM_CLOSE);
+  EXPECT_FALSE(FileExists(Path("Temp.dat")));
+  EXPECT_FALSE(FileExists(Path("Recovery.dat")));
+
+  PromptAnswers told({IDOK});
+  platform::FailWritesAfter(3);
+  OpenUserFile();
+  EXPECT_TRUE(PumpUntil([&] { return told.seen.size() == 1; }));
+  platform::FailWritesAfter(-1);
+  ASSERT_EQ(told.seen.size(), 1u);
+  EXPECT_EQ(told.seen[0].line2, "The working copy could not be written:");
+  EXPECT_EQ(databaseFile.view, nullptr);
+  EXPECT_EQ(StatusText(), "No File!");
+  EXPECT_EQ(FileBytes(user), saved);
+  SetBackgroundCopyForTests(16 << 20, 8 << 20, 0);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/folders.h"
+#include "core/record_changes.h"
 #include "core/templates/new_database.h"
 #include "core/templates/template_labels.h"
 #include "core/working_copy.h"
@@ -16,6 +17,7 @@
 #include "ui/form/record_form.h"
 #include "ui/main/main_window.h"
 #include "ui/main/record_list.h"
+#include "ui/main/status_bar.h"
 #include "ui/record_commands.h"
 #include "ui/views.h"
 
@@ -182,6 +184,34 @@ void OpenCommand(HWND owner) {
 void CloseCommand() {
   if (CloseDatabase() != 0) return;
   ShowDatabase();
+}
+
+namespace {
+
+void NoticeCopyDone() {
+  if (mainWindow != nullptr) PostMessageA(mainWindow, kCopyDoneMessage, 0, 0);
+}
+
+// A change waits for the copy; after half a second the status bar shows
+// how far it is.
+void ShowCopyProgress(uint32_t percent) {
+  const std::string text = "Making the working copy: " + std::to_string(percent) + "%";
+  ShowStatusText(text.c_str());
+}
+
+}  // namespace
+
+void WatchWorkingCopy() {
+  SetCopyDoneNotice(NoticeCopyDone);
+  SetCopyWaitProgress(ShowCopyProgress);
+}
+
+void WorkingCopyDone() {
+  if (WorkingCopyState() == CopyState::kDone) FinishWorkingCopy();
+  if (WorkingCopyState() != CopyState::kFailed) return;
+  ReleaseDatabase();
+  ShowDatabase();
+  ShowMessage(mainWindow, kWorkingCopyMessage, workingCopyPath);
 }
 
 bool OfferLeftWork() {

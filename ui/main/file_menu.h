@@ -46,6 +46,16 @@ void OpenCommand(HWND owner);  // the open dialog, then the chosen database
 void CloseCommand();
 void OpenDroppedFile(const char* path);
 
+// The working copy of a large database is made on a thread of its own
+// (core/working_copy.h), which then posts kCopyDoneMessage to the main
+// window. WatchWorkingCopy sets that up once the main window exists; on the
+// message WorkingCopyDone moves the database into the finished copy, or, when
+// the copy failed, says so ("The working copy could not be written:") and
+// closes the database, which nothing could have changed yet.
+constexpr UINT kCopyDoneMessage = WM_APP + 1;
+void WatchWorkingCopy();
+void WorkingCopyDone();
+
 // At start-up, before a file named on the command line opens: work that
 // earlier sessions left with unsaved changes is offered back, one at a time
 // ("Restore the unsaved changes to ...?"). Yes opens it as it was (same

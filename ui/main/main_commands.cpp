@@ -124,6 +124,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_NOTIFY:
       return OnNotify(window, wParam, lParam);
+    case kCopyDoneMessage:
+      WorkingCopyDone();
+      return 0;
     case WM_CONTEXTMENU:
     case WM_RBUTTONUP:
       ShowPopupMenu(window, PopupVariant::kMain, FocusedRecordSlot() != -1);
