@@ -24,19 +24,11 @@ int32_t DatabaseFile::AllocateSlot() {
   if (view == nullptr || !writable) return -1;
   resizeFailed = false;
   if (!ResizeIfNeeded() || resizeFailed) return -1;
-  // Every slot below reuseScanStart is known not to be 0 or 5, so the scan
-  // finds the same lowest free slot as a scan from slot 0.
-  for (uint32_t s = reuseScanStart; s < slotCount; ++s) {
-    if (IsReusable(RecStatAt(s))) {
-      PutRecStat(s, kRecActive);
-      reuseScanStart = s + 1;
-      if (!holdRecount) CountActive();
-      return static_cast<int32_t>(s);
-    }
-  }
-  reuseScanStart = slotCount;
+  // The lowest slot whose RecStat is 0 or 5.
+  const int64_t s = reusableSlots.Nth(0);
+  if (s >= 0) PutRecStat(static_cast<uint32_t>(s), kRecActive);
   if (!holdRecount) CountActive();
-  return -1;
+  return static_cast<int32_t>(s);
 }
 
 int32_t DatabaseFile::AddRecord() {
@@ -146,19 +138,29 @@ int DatabaseFile::ResizeIfNeeded() {
       // The zeros are there already: only the header's count grows.
       slotCount += k;
       std::memcpy(view + kSlotCountOffset, &slotCount, 4);
+      if (!IndexSlotCount()) {
+        Close();
+        return 0;
+      }
       return 1;
     }
-    resized = true;
+    // The file is closed and mapped again; the counts and sets stay.
+    resized = reopening = true;
     if (!Grow()) resizeFailed = true;
   } else if (MayShrink(used, slotCount) && Compact() != 0) {
-    resized = true;
+    resized = reopening = true;
     Shrink();
   }
-  if (resized) {
-    writable = 1;
-    Open();
-  }
+  if (resized) Reopen();
   return view != nullptr;
+}
+
+void DatabaseFile::Reopen() {
+  reopening = true;
+  writable = 1;
+  Open();
+  reopening = false;
+  if (view == nullptr) FreeIndex();
 }
 
 int DatabaseFile::ReserveForAdds(uint32_t count) {
@@ -170,11 +172,11 @@ int DatabaseFile::ReserveForAdds(uint32_t count) {
     if (NeedsGrowth(used, slots)) slots += GrowthStep(static_cast<uint32_t>(used));
   if (slots > 0x7FFFFFFFu) return 0;
   if (slots <= uint64_t{reservedSlots} || slots == slotCount) return 1;
+  reopening = true;
   Close();
   writable = 1;
   if (!OpenStream()) {
-    writable = 1;
-    Open();
+    Reopen();
     return 0;
   }
   // Appended where Grow appends, after whatever the file holds past its
@@ -186,8 +188,8 @@ int DatabaseFile::ReserveForAdds(uint32_t count) {
   if (!ok && end > 0) platform::Truncate(fileHandle, end);
   platform::CloseFile(fileHandle);
   fileHandle = platform::kNoFile;
-  writable = 1;
-  if (!Open()) return 0;
+  Reopen();
+  if (view == nullptr) return 0;
   if (ok) reservedSlots = static_cast<uint32_t>(slots);
   return ok ? 1 : 0;
 }

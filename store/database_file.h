@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "store/field_type.h"
+#include "store/slot_bits.h"
 
 namespace store {
 
@@ -165,13 +166,20 @@ struct DatabaseFile {
  private:
   friend struct StoreInside;
 
-  // Kept alongside the members above so that adding records stays linear:
+  // Kept alongside the members above so that no operation walks every slot:
   // true counts of the slots at or above 10 and exactly 10, whatever
-  // holdRecount says, and a slot below which none is free for reuse.
+  // holdRecount says; the active slots, which give record numbers; and the
+  // slots whose RecStat is 0 or 5, the lowest of which a new record takes.
+  // Every change of a RecStat word passes through NoteRecStatChange, which
+  // keeps them current; only opening a file counts them from its slots.
   platform::Mapping mapping;
   uint32_t liveActive;
   uint32_t liveInUse;
-  uint32_t reuseScanStart;
+  store::SlotBits activeSlots;
+  store::SlotBits reusableSlots;
+  // Set while a resize closes the file and maps it again: the counts and
+  // sets stay, and the new mapping's slots past them are added.
+  bool reopening;
   bool resizeFailed;
   // Slots the file holds beyond slotCount, zeros made by ReserveForAdds for
   // the growth to come: up to here slotCount grows without a new mapping.
@@ -186,7 +194,13 @@ struct DatabaseFile {
   void PutRecStat(uint32_t slot, uint32_t value);
   uint8_t* SlotAt(uint32_t slot) const;
   void NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after);
-  void RecountLive();
+  // Counts every slot's RecStat into the counts and sets; false when the
+  // sets' memory cannot be had.
+  bool RecountLive();
+  // The counts and sets follow slotCount: slots past them are added as the
+  // file holds them, and slots cut off are counted out. False as above.
+  bool IndexSlotCount();
+  void FreeIndex();
   bool MatchesText(const uint8_t* bytes, uint32_t width) const;
   // The last number field and the last text field a search looked at.
   struct FieldsRead {
@@ -204,6 +218,9 @@ struct DatabaseFile {
   void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();
+  // Maps the file again after a resize closed it; no database is open when
+  // that fails.
+  void Reopen();
   // Compact with a budget of any size; what is left of it.
   int64_t CompactWithin(int64_t budget);
 };

@@ -393,6 +393,14 @@ int DatabaseFile::SortByField(uint32_t field) {
 
     // Position i receives the record now at entries[i].index. Follow each
     // cycle with the scratch record, marking filled positions with ~0u.
+    // Every record in the run is in use, but not every one need be active:
+    // each move tells the counts what it put where.
+    auto move = [&](uint32_t to, const uint8_t* record) {
+      uint32_t stat;
+      std::memcpy(&stat, record, 4);
+      NoteRecStatChange(runStart + to, RecStatAt(runStart + to), stat);
+      std::memcpy(SlotAt(runStart + to), record, recordSize);
+    };
     for (uint32_t i = 0; i < runLength; ++i) {
       if (entries[i].index == ~0u || entries[i].index == i) continue;
       std::memcpy(scratch.get(), SlotAt(runStart + i), recordSize);
@@ -401,7 +409,7 @@ int DatabaseFile::SortByField(uint32_t field) {
         const uint32_t from = entries[at].index;
         entries[at].index = ~0u;
         if (from == i) {
-          std::memcpy(SlotAt(runStart + at), scratch.get(), recordSize);
+          move(at, scratch.get());
           break;
         }
         // The walk jumps about the file: fetch the next step's record ahead.
@@ -409,7 +417,7 @@ int DatabaseFile::SortByField(uint32_t field) {
         __builtin_prefetch(&entries[after]);
         __builtin_prefetch(SlotAt(runStart + after));
         __builtin_prefetch(SlotAt(runStart + after) + 64);
-        std::memcpy(SlotAt(runStart + at), SlotAt(runStart + from), recordSize);
+        move(at, SlotAt(runStart + from));
         at = from;
       }
     }
