@@ -19,24 +19,23 @@ HWND recordList;
 
 namespace {
 
-// The slots of the rows asked for so far, from row 0: a row's slot is found
-// by stepping on from the last one known, so rows near the top cost little
-// and the walk to a far row is made once. Emptied when the list is refilled.
-std::vector<uint32_t> rowSlots;
-
 // The slot shown in a row, or -1 when the row has no record (the list is
-// being refilled, or no database is open).
+// being refilled, or no database is open). Row r shows record r + 1, which
+// the store finds without a walk, at any row.
 int32_t SlotOfRow(int row) {
-  DatabaseFile& db = databaseFile;
-  if (row < 0 || !DatabaseOpen() || static_cast<uint32_t>(row) >= db.activeCount) return -1;
-  while (rowSlots.size() <= static_cast<size_t>(row)) {
-    const int32_t next = rowSlots.empty() ? db.FindRecStat(kRecActive, 0)
-                                          : db.NextActive(static_cast<int32_t>(rowSlots.back()));
-    if (next < 0 || (!rowSlots.empty() && static_cast<uint32_t>(next) == rowSlots.back())) return -1;
-    rowSlots.push_back(static_cast<uint32_t>(next));
-  }
-  const int32_t slot = static_cast<int32_t>(rowSlots[static_cast<size_t>(row)]);
-  return db.GetRecStat(slot) == kRecActive ? slot : -1;
+  if (row < 0 || !DatabaseOpen()) return -1;
+  return databaseFile.SlotOfRecordNumber(static_cast<uint32_t>(row) + 1);
+}
+
+// Under Wine a column inserted into or deleted from a list that redraws
+// scrolls and repaints it at once, about 20 ms a column: 0.6 s for the world
+// table's 44 fields, a minute for 4,096. With the redraw held, the list and
+// its heading are painted once, after the last column.
+void HoldRedraw() { SendMessageA(recordList, WM_SETREDRAW, FALSE, 0); }
+
+void RedrawOnce() {
+  SendMessageA(recordList, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(recordList, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // The text of a cell, as the list shows it: the slot ("Index"), the record
@@ -102,10 +101,7 @@ void CreateRecordList(HWND parent) {
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
 }
 
-void ForgetRecordList() {
-  recordList = nullptr;
-  std::vector<uint32_t>().swap(rowSlots);
-}
+void ForgetRecordList() { recordList = nullptr; }
 
 int32_t FieldText(int32_t slot, uint32_t field) {
   DatabaseFile& db = databaseFile;
@@ -124,7 +120,6 @@ void RebuildRecordList() {
   // Emptied first, as a list filled anew would be: no row keeps the focus or
   // a selection, and the view goes back to the top.
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  rowSlots.clear();
   if (!DatabaseOpen()) return;
   SendMessageA(recordList, LVM_SETITEMCOUNT, databaseFile.activeCount, 0);
 }
@@ -148,6 +143,7 @@ bool AnswerRecordList(NMHDR* header, LRESULT* result) {
 int LoadStyleColumns(uint32_t fieldCount) {
   std::vector<ListColumn> columns;
   if (!ReadListColumns(fieldCount, &columns)) return 0;
+  HoldRedraw();
   for (size_t i = 0; i < columns.size(); ++i) {
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -155,6 +151,7 @@ int LoadStyleColumns(uint32_t fieldCount) {
     column.pszText = columns[i].label;
     SendMessageA(recordList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  RedrawOnce();
   return 1;
 }
 
@@ -176,9 +173,11 @@ void ClearRecordList() {
     }
     KeepColumnWidths(widths[0], widths[1], widths[2]);
   }
+  HoldRedraw();
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  std::vector<uint32_t>().swap(rowSlots);
+  // From the last: each deletion of the first column moves all the others.
   for (int i = columns - 1; i >= 0; --i) SendMessageA(recordList, LVM_DELETECOLUMN, i, 0);
+  RedrawOnce();
 }
 
 int32_t FocusedRecordSlot() {
