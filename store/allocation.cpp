@@ -97,6 +97,7 @@ bool DatabaseFile::Grow() {
   if (!OpenStream()) return true;
   uint64_t end = 0;
   bool ok = platform::SeekToEnd(fileHandle, &end);
+  if (ok) NoteZerosFrom(end);
   if (ok && AppendEmptySlots(k)) {
     uint32_t grown = slotCount + k;
     if (platform::Seek(fileHandle, kSlotCountOffset) && platform::WriteExact(fileHandle, &grown, 4)) {
@@ -183,8 +184,9 @@ int DatabaseFile::ReserveForAdds(uint32_t count) {
   // last slot; zeros written, not a hole left, so that a full disk shows
   // here and not later as a failed write through the mapping.
   uint64_t end = 0;
-  const bool ok = platform::SeekToEnd(fileHandle, &end) &&
-                  AppendEmptySlots(static_cast<uint32_t>(slots) - slotCount);
+  bool ok = platform::SeekToEnd(fileHandle, &end);
+  if (ok) NoteZerosFrom(end);
+  ok = ok && AppendEmptySlots(static_cast<uint32_t>(slots) - slotCount);
   if (!ok && end > 0) platform::Truncate(fileHandle, end);
   platform::CloseFile(fileHandle);
   fileHandle = platform::kNoFile;

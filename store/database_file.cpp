@@ -133,6 +133,7 @@ bool DatabaseFile::RecountLive() {
   liveInUse = low.inUse + high.inUse;
   activeSlots.Recount();
   reusableSlots.Recount();
+  zerosFrom = mapping.size;
   return true;
 }
 
@@ -146,9 +147,15 @@ bool DatabaseFile::IndexSlotCount() {
     return false;
   }
   // Each new slot is counted as a change from a status that counts nowhere:
-  // not active, not in use, not free for reuse.
+  // not active, not in use, not free for reuse. Where the store appended
+  // zeros the RecStat is 0 unread (reading it would fault in every page of
+  // the new room), unless fields lie over RecStat words and their writes
+  // may have reached there.
   constexpr uint32_t kUncounted = 4;
-  for (uint32_t s = indexed; s < slotCount; ++s) NoteRecStatChange(s, kUncounted, RecStatAt(s));
+  for (uint32_t s = indexed; s < slotCount; ++s) {
+    const bool zero = !fieldsOverStatus && recordAreaOffset + uint64_t{s} * recordSize >= zerosFrom;
+    NoteRecStatChange(s, kUncounted, zero ? uint32_t{kRecEmpty} : RecStatAt(s));
+  }
   return true;
 }
 

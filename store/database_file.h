@@ -180,6 +180,10 @@ struct DatabaseFile {
   // Set while a resize closes the file and maps it again: the counts and
   // sets stay, and the new mapping's slots past them are added.
   bool reopening;
+  // From this file offset on, whatever lies past the counted slots is zeros
+  // the store appended (the file's end when it was counted): the RecStat
+  // words of slots added there need not be read.
+  uint64_t zerosFrom;
   bool resizeFailed;
   // Slots the file holds beyond slotCount, zeros made by ReserveForAdds for
   // the growth to come: up to here slotCount grows without a new mapping.
@@ -201,6 +205,8 @@ struct DatabaseFile {
   // file holds them, and slots cut off are counted out. False as above.
   bool IndexSlotCount();
   void FreeIndex();
+  // The store appends zeros at this offset, the file's end.
+  void NoteZerosFrom(uint64_t end) { zerosFrom = end < zerosFrom ? end : zerosFrom; }
   bool MatchesText(const uint8_t* bytes, uint32_t width) const;
   // The last number field and the last text field a search looked at.
   struct FieldsRead {

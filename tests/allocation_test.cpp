@@ -475,15 +475,20 @@ void ExpectNumbersOfTheWalk(DatabaseFile& db, reference::Image& image, int step)
 // room reserved ahead, in phases that fill the area and thin it out (so it
 // grows and shrinks), against the described steps on the file's bytes: the
 // same slot for every new record, the same bytes, and after every step the
-// record numbers and steps of a walk.
+// record numbers and steps of a walk. The file holds statuses past its last
+// slot, which the first growths take in as slots.
 TEST(Allocation, RecordNumbersAndFreeSlotsFollowEveryChange) {
   ScratchDir dir;
   Db db;
   const std::string path = dir.Path("i.vdr");
   ASSERT_TRUE(CreateDatabase(*db, path, {2, 2}));
+  std::mt19937 rng(2027);
+  auto bytes = ReadBytes(path);
+  for (size_t at = 1444 + 16 + 10 * 12; at + 12 <= bytes.size(); at += 12)
+    PutWord(bytes, at, std::array<uint32_t, 5>{0, 5, 10, 11, 3}[rng() % 5]);
+  WriteBytes(path, bytes);
   ASSERT_TRUE(OpenDatabase(*db, path));
   auto image = reference::Image::FromBytes(ReadBytes(path));
-  std::mt19937 rng(2027);
   uint32_t nextId = 1, sorts = 0, shrinks = 0, reserved = 0;
   for (int step = 0; step < 6000; ++step) {
     const bool thinning = step / 500 % 2 == 1;
