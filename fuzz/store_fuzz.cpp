@@ -4,11 +4,12 @@
 // when it opens, every read operation walks it. Then a second copy is opened
 // for writing and changed: allocation (with the resizes it brings), copying,
 // deleting, compaction and sorting. Besides memory safety (ASan, UBSan), the
-// walks check what must hold: the counts agree with the RecStat words,
-// values read back as written, lookups agree with each other, and, where
-// every field lies inside its slot, compaction leaves no free slot before an
-// in-use one, sorting leaves every record in order in front of the free
-// slots, and a file the store changed still opens. A broken rule aborts.
+// walks check what must hold: the counts and record numbers agree with the
+// RecStat words, a new record takes the lowest free slot, values read back
+// as written, lookups agree with each other, and, where every field lies
+// inside its slot, compaction leaves no free slot before an in-use one,
+// sorting leaves every record in order in front of the free slots, and a
+// file the store changed still opens. A broken rule aborts.
 #include <signal.h>
 #include <unistd.h>
 
@@ -105,17 +106,27 @@ bool FieldsInsideSlots(const DatabaseFile& db) {
   return true;
 }
 
-// The counts the store keeps must be those of the RecStat words.
+// The counts the store keeps must be those of the RecStat words, and the
+// record numbers those of a walk over them.
 void CheckCounts(DatabaseFile& db) {
   if (db.view == nullptr || db.slotCount > kSlotWalkLimit) return;
+  db.CountActive();
   uint32_t active = 0, inUse = 0;
   for (uint32_t s = 0; s < db.slotCount; ++s) {
     uint32_t stat = StoreInside::RecStatAt(db, s);
     active += stat == kRecActive;
     inUse += IsInUse(stat);
+    CHECK(db.RecordNumberOf(static_cast<int32_t>(s)) == (stat == kRecActive ? static_cast<int32_t>(active) : -1));
+    if (stat == kRecActive) CHECK(db.SlotOfRecordNumber(active) == static_cast<int32_t>(s));
   }
   CHECK(db.CountActive() == active);
   CHECK(db.CountInUse() == inUse);
+}
+
+// A new record takes the lowest slot whose RecStat was 0 or 5.
+void CheckLowestFree(DatabaseFile& db, int32_t taken) {
+  if (taken < 0 || db.slotCount > kSlotWalkLimit) return;
+  for (uint32_t s = 0; s < static_cast<uint32_t>(taken); ++s) CHECK(!IsReusable(StoreInside::RecStatAt(db, s)));
 }
 
 // The key SortByField orders by: the text, or the number.
@@ -299,11 +310,13 @@ void WriteWalk(DatabaseFile& db, const std::string& path, const uint8_t* data, s
   int32_t added = db.AddRecord();
   if (db.view == nullptr) return;  // the resize could not map the file again
   checkCounts();
+  CheckLowestFree(db, added);
   if (added >= 0) {
     CHECK(static_cast<uint32_t>(added) < db.slotCount && StoreInside::RecStatAt(db, static_cast<uint32_t>(added)) == kRecActive);
     FillSlot(db, added, data, size, wellFormed);
     int32_t copy = db.AllocateSlot();
     if (db.view == nullptr) return;
+    CheckLowestFree(db, copy);
     // The allocation may have compacted and shrunk the area, so the added
     // record may have moved, even past the end.
     if (copy >= 0) {
@@ -325,6 +338,7 @@ void WriteWalk(DatabaseFile& db, const std::string& path, const uint8_t* data, s
     added = db.AddRecord();
     if (db.view == nullptr) return;
     checkCounts();
+    CheckLowestFree(db, added);
     if (added >= 0) {
       CHECK(StoreInside::RecStatAt(db, static_cast<uint32_t>(added)) == kRecActive);
       if (db.slotCount < slotsBefore) CHECK(slotsBefore > 50 && db.slotCount >= 41);

@@ -26,19 +26,11 @@ int32_t DatabaseFile::AllocateSlot() {
   if (view == nullptr || !writable) return -1;
   resizeFailed = false;
   if (!ResizeIfNeeded() || resizeFailed) return -1;
-  // Every slot below reuseScanStart is known not to be 0 or 5, so the scan
-  // finds the same lowest free slot as a scan from slot 0.
-  for (uint32_t s = reuseScanStart; s < slotCount; ++s) {
-    if (IsReusable(RecStatAt(s))) {
-      PutRecStat(s, kRecActive);
-      reuseScanStart = s + 1;
-      if (!holdRecount) CountActive();
-      return static_cast<int32_t>(s);
-    }
-  }
-  reuseScanStart = slotCount;
+  // The lowest slot whose RecStat is 0 or 5.
+  const int64_t s = reusableSlots.Nth(0);
+  if (s >= 0) PutRecStat(static_cast<uint32_t>(s), kRecActive);
   if (!holdRecount) CountActive();
-  return -1;
+  return static_cast<int32_t>(s);
 }
 
 int32_t DatabaseFile::AddRecord() {
@@ -107,6 +99,7 @@ bool DatabaseFile::Grow() {
   if (!OpenStream()) return true;
   uint64_t end = 0;
   bool ok = platform::SeekToEnd(fileHandle, &end);
+  if (ok) NoteZerosFrom(end);
   if (ok && AppendEmptySlots(k)) {
     uint32_t grown = slotCount + k;
     if (platform::Seek(fileHandle, kSlotCountOffset) && platform::WriteExact(fileHandle, &grown, 4)) {
@@ -150,21 +143,31 @@ int DatabaseFile::ResizeIfNeeded() {
       // The zeros are there already: only the header's count grows.
       slotCount += k;
       std::memcpy(view + kSlotCountOffset, &slotCount, 4);
+      if (!IndexSlotCount()) {
+        Close();
+        return 0;
+      }
       return 1;
     }
-    resized = true;
+    // The file is closed and mapped again; the counts and sets stay.
+    resized = reopening = true;
     if (!Grow()) resizeFailed = true;
   } else if (MayShrink(used, slotCount) && Compact() != 0) {
-    resized = true;
+    resized = reopening = true;
     if (listener) listener->SlotCountChanging(slotCount, told = slotCount - ShrinkStep(slotCount));
     Shrink();
   }
   if (listener && slotCount != told) listener->ChangeFailed();
-  if (resized) {
-    writable = 1;
-    Open();
-  }
+  if (resized) Reopen();
   return view != nullptr;
+}
+
+void DatabaseFile::Reopen() {
+  reopening = true;
+  writable = 1;
+  Open();
+  reopening = false;
+  if (view == nullptr) FreeIndex();
 }
 
 int DatabaseFile::ResizeRecordArea(uint32_t slots) {
@@ -178,20 +181,26 @@ int DatabaseFile::ResizeRecordArea(uint32_t slots) {
       if (RecStatAt(s) != kRecEmpty) PutRecStat(s, kRecEmpty);
     journalQuiet = quiet;
     if (reservedSlots < slotCount) reservedSlots = slotCount;
-    if (reuseScanStart > slots) reuseScanStart = slots;
     slotCount = slots;
     std::memcpy(view + kSlotCountOffset, &slotCount, 4);
+    if (!IndexSlotCount()) {
+      Close();
+      return 0;
+    }
     CountActive();
     return 1;
   }
   // Closing gives back the room; the file then grows by empty slots.
   const uint32_t add = slots - slotCount;
+  reopening = true;
   Close();
   writable = 1;
   bool ok = OpenStream();
   if (ok) {
     uint64_t end = 0;
-    ok = platform::SeekToEnd(fileHandle, &end) && AppendEmptySlots(add);
+    ok = platform::SeekToEnd(fileHandle, &end);
+    if (ok) NoteZerosFrom(end);
+    ok = ok && AppendEmptySlots(add);
     if (ok && platform::Seek(fileHandle, kSlotCountOffset) && platform::WriteExact(fileHandle, &slots, 4)) {
       slotCount = slots;
     } else {
@@ -201,8 +210,8 @@ int DatabaseFile::ResizeRecordArea(uint32_t slots) {
     platform::CloseFile(fileHandle);
     fileHandle = platform::kNoFile;
   }
-  writable = 1;
-  return Open() == 1 && ok ? 1 : 0;
+  Reopen();
+  return view != nullptr && ok ? 1 : 0;
 }
 
 int DatabaseFile::ReserveForAdds(uint32_t count) {
@@ -214,24 +223,25 @@ int DatabaseFile::ReserveForAdds(uint32_t count) {
     if (NeedsGrowth(used, slots)) slots += GrowthStep(static_cast<uint32_t>(used));
   if (slots > 0x7FFFFFFFu) return 0;
   if (slots <= uint64_t{reservedSlots} || slots == slotCount) return 1;
+  reopening = true;
   Close();
   writable = 1;
   if (!OpenStream()) {
-    writable = 1;
-    Open();
+    Reopen();
     return 0;
   }
   // Appended where Grow appends, after whatever the file holds past its
   // last slot; zeros written, not a hole left, so that a full disk shows
   // here and not later as a failed write through the mapping.
   uint64_t end = 0;
-  const bool ok = platform::SeekToEnd(fileHandle, &end) &&
-                  AppendEmptySlots(static_cast<uint32_t>(slots) - slotCount);
+  bool ok = platform::SeekToEnd(fileHandle, &end);
+  if (ok) NoteZerosFrom(end);
+  ok = ok && AppendEmptySlots(static_cast<uint32_t>(slots) - slotCount);
   if (!ok && end > 0) platform::Truncate(fileHandle, end);
   platform::CloseFile(fileHandle);
   fileHandle = platform::kNoFile;
-  writable = 1;
-  if (!Open()) return 0;
+  Reopen();
+  if (view == nullptr) return 0;
   if (ok) reservedSlots = static_cast<uint32_t>(slots);
   return ok ? 1 : 0;
 }

@@ -55,7 +55,8 @@ uint32_t DatabaseFile::RecStatAt(uint32_t slot) const { return LoadU32(SlotAt(sl
 void DatabaseFile::NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after) {
   liveActive += (after == kRecActive) - (before == kRecActive);
   liveInUse += IsInUse(after) - IsInUse(before);
-  if (IsReusable(after) && slot < reuseScanStart) reuseScanStart = slot;
+  activeSlots.Put(slot, after == kRecActive);
+  reusableSlots.Put(slot, IsReusable(after));
 }
 
 void DatabaseFile::PutRecStat(uint32_t slot, uint32_t value) {
@@ -73,15 +74,26 @@ struct StatusCounts {
   uint32_t inUse = 0;
 };
 
-StatusCounts CountStatuses(const uint8_t* first, uint32_t recordSize, uint32_t from, uint32_t to) {
+// Counts the slots [from, to) and sets their bits in the two sets' words;
+// from is a multiple of 64, so that no word is shared with another range.
+StatusCounts CountStatuses(const uint8_t* first, uint32_t recordSize, uint32_t from, uint32_t to,
+                           uint64_t* activeWords, uint64_t* reusableWords) {
   StatusCounts counts;
   const uint8_t* p = first + static_cast<size_t>(from) * recordSize;
-  for (uint32_t s = from; s < to; ++s, p += recordSize) {
-    // The status words are a record apart: fetch ahead of the walk.
-    __builtin_prefetch(p + 24 * static_cast<size_t>(recordSize));
-    const uint32_t stat = LoadU32(p);
-    counts.active += stat == kRecActive;
-    counts.inUse += IsInUse(stat);
+  for (uint32_t word = from; word < to; word += 64) {
+    uint64_t active = 0, reusable = 0;
+    const uint32_t end = to - word < 64 ? to : word + 64;
+    for (uint32_t s = word; s < end; ++s, p += recordSize) {
+      // The status words are a record apart: fetch ahead of the walk.
+      __builtin_prefetch(p + 24 * static_cast<size_t>(recordSize));
+      const uint32_t stat = LoadU32(p);
+      active |= uint64_t{stat == kRecActive} << (s - word);
+      reusable |= uint64_t{IsReusable(stat)} << (s - word);
+      counts.inUse += IsInUse(stat);
+    }
+    counts.active += static_cast<uint32_t>(__builtin_popcountll(active));
+    activeWords[word / 64] = active;
+    reusableWords[word / 64] = reusable;
   }
   return counts;
 }
@@ -91,17 +103,24 @@ constexpr uint32_t kParallelRecountSlots = 1u << 18;
 
 }  // namespace
 
-void DatabaseFile::RecountLive() {
+bool DatabaseFile::RecountLive() {
+  if (!activeSlots.Resize(slotCount, false) || !reusableSlots.Resize(slotCount, false)) {
+    FreeIndex();
+    return false;
+  }
   const uint8_t* first = view + recordAreaOffset;
+  uint64_t* activeWords = activeSlots.Words();
+  uint64_t* reusableWords = reusableSlots.Words();
   StatusCounts low, high;
-  const uint32_t half = slotCount / 2;
+  const uint32_t half = slotCount / 2 / 64 * 64;
   bool split = false;
   if (slotCount >= kParallelRecountSlots && std::thread::hardware_concurrency() > 1) {
     // A large file is counted in two halves at once: the walk is bound by
     // memory and page faults, which one core alone does not saturate.
     try {
-      std::thread other([&] { high = CountStatuses(first, recordSize, half, slotCount); });
-      low = CountStatuses(first, recordSize, 0, half);
+      std::thread other(
+          [&] { high = CountStatuses(first, recordSize, half, slotCount, activeWords, reusableWords); });
+      low = CountStatuses(first, recordSize, 0, half, activeWords, reusableWords);
       other.join();
       split = true;
     } catch (const std::system_error&) {
@@ -109,12 +128,42 @@ void DatabaseFile::RecountLive() {
     }
   }
   if (!split) {
-    low = CountStatuses(first, recordSize, 0, slotCount);
+    low = CountStatuses(first, recordSize, 0, slotCount, activeWords, reusableWords);
     high = StatusCounts();
   }
   liveActive = low.active + high.active;
   liveInUse = low.inUse + high.inUse;
-  reuseScanStart = 0;
+  activeSlots.Recount();
+  reusableSlots.Recount();
+  zerosFrom = mapping.size;
+  return true;
+}
+
+bool DatabaseFile::IndexSlotCount() {
+  const uint32_t indexed = activeSlots.Size();
+  // Slots are cut off only behind a compaction, which walked them all.
+  if (slotCount < indexed) return RecountLive();
+  if (slotCount == indexed) return true;
+  if (!activeSlots.Resize(slotCount, true) || !reusableSlots.Resize(slotCount, true)) {
+    FreeIndex();
+    return false;
+  }
+  // Each new slot is counted as a change from a status that counts nowhere:
+  // not active, not in use, not free for reuse. Where the store appended
+  // zeros the RecStat is 0 unread (reading it would fault in every page of
+  // the new room), unless fields lie over RecStat words and their writes
+  // may have reached there.
+  constexpr uint32_t kUncounted = 4;
+  for (uint32_t s = indexed; s < slotCount; ++s) {
+    const bool zero = !fieldsOverStatus && recordAreaOffset + uint64_t{s} * recordSize >= zerosFrom;
+    NoteRecStatChange(s, kUncounted, zero ? uint32_t{kRecEmpty} : RecStatAt(s));
+  }
+  return true;
+}
+
+void DatabaseFile::FreeIndex() {
+  activeSlots.Free();
+  reusableSlots.Free();
 }
 
 int DatabaseFile::OpenFile(const char* file, bool forWriting) {
@@ -189,7 +238,9 @@ int DatabaseFile::Open() {
     if (within < 0) within += slotSize;
     if (within < 4 || within + FieldTypeWidth(LoadU32(def)) > slotSize) fieldsOverStatus = true;
   }
-  RecountLive();
+  // A resize maps the file it changed: the slots it kept are known.
+  const bool indexed = reopening && activeSlots.Size() > 0 ? IndexSlotCount() : RecountLive();
+  if (!indexed) return fail();
   CountActive();
   return 1;
 }
@@ -235,6 +286,7 @@ void DatabaseFile::Close() {
   if (trim) platform::Truncate(fileHandle, trimmedSize);
   reservedSlots = 0;
   if (fileHandle != platform::kNoFile) platform::CloseFile(fileHandle);
+  if (!reopening) FreeIndex();
   view = nullptr;
   mappingHandle = nullptr;
   fileHandle = platform::kNoFile;
@@ -487,7 +539,7 @@ int32_t DatabaseFile::WriteField(int32_t slot, uint32_t field) {
     textValue[0] = 0;
   }
   if (listener && !fieldsOverStatus) listener->BytesChanged(static_cast<uint32_t>(slot), offset, width, bytes);
-  if (fieldsOverStatus) RecountLive();
+  if (fieldsOverStatus) RecountLive();  // the same slots: needs no new memory
   return code < kFieldTypeCount ? static_cast<int32_t>(code) : static_cast<int32_t>(kTextUndefined);
 }
 
@@ -530,6 +582,8 @@ int DatabaseFile::PutSlotBytes(int32_t slot, uint32_t offset, const uint8_t* byt
 
 int32_t DatabaseFile::FindRecStat(uint32_t value, int32_t start) {
   if (view == nullptr || activeCount == 0) return -1;
+  if (value == kRecActive)
+    return static_cast<int32_t>(activeSlots.NextFrom(start < 0 ? 0 : static_cast<uint32_t>(start)));
   for (uint32_t s = start < 0 ? 0 : static_cast<uint32_t>(start); s < slotCount; ++s)
     if (RecStatAt(s) == value) return static_cast<int32_t>(s);
   return -1;

@@ -19,6 +19,7 @@
 
 #include "platform/platform.h"
 #include "store/field_type.h"
+#include "store/slot_bits.h"
 #include "store/store_journal.h"
 
 namespace store {
@@ -198,13 +199,24 @@ struct DatabaseFile {
  private:
   friend struct StoreInside;
 
-  // Kept alongside the members above so that adding records stays linear:
+  // Kept alongside the members above so that no operation walks every slot:
   // true counts of the slots at or above 10 and exactly 10, whatever
-  // holdRecount says, and a slot below which none is free for reuse.
+  // holdRecount says; the active slots, which give record numbers; and the
+  // slots whose RecStat is 0 or 5, the lowest of which a new record takes.
+  // Every change of a RecStat word passes through NoteRecStatChange, which
+  // keeps them current; only opening a file counts them from its slots.
   platform::Mapping mapping;
   uint32_t liveActive;
   uint32_t liveInUse;
-  uint32_t reuseScanStart;
+  store::SlotBits activeSlots;
+  store::SlotBits reusableSlots;
+  // Set while a resize closes the file and maps it again: the counts and
+  // sets stay, and the new mapping's slots past them are added.
+  bool reopening;
+  // From this file offset on, whatever lies past the counted slots is zeros
+  // the store appended (the file's end when it was counted): the RecStat
+  // words of slots added there need not be read.
+  uint64_t zerosFrom;
   bool resizeFailed;
   // Slots the file holds beyond slotCount, zeros made by ReserveForAdds for
   // the growth to come: up to here slotCount grows without a new mapping.
@@ -219,7 +231,15 @@ struct DatabaseFile {
   void PutRecStat(uint32_t slot, uint32_t value);
   uint8_t* SlotAt(uint32_t slot) const;
   void NoteRecStatChange(uint32_t slot, uint32_t before, uint32_t after);
-  void RecountLive();
+  // Counts every slot's RecStat into the counts and sets; false when the
+  // sets' memory cannot be had.
+  bool RecountLive();
+  // The counts and sets follow slotCount: slots past them are added as the
+  // file holds them, and slots cut off are counted out. False as above.
+  bool IndexSlotCount();
+  void FreeIndex();
+  // The store appends zeros at this offset, the file's end.
+  void NoteZerosFrom(uint64_t end) { zerosFrom = end < zerosFrom ? end : zerosFrom; }
   // What a search looks for: the text, and the number it is when it is a
   // whole number (only then are number fields compared).
   struct SearchFor {
@@ -239,6 +259,9 @@ struct DatabaseFile {
   void LoadFieldsRead(const FieldsRead& read);
   bool Grow();
   void Shrink();
+  // Maps the file again after a resize closed it; no database is open when
+  // that fails.
+  void Reopen();
   // The journal, unless a compaction or a sort is telling its changes as a
   // whole.
   StoreJournal* Listener() const { return journalQuiet ? nullptr : journal; }

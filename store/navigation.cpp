@@ -8,38 +8,30 @@ using namespace store;
 
 int32_t DatabaseFile::NextActive(int32_t slot) {
   if (view == nullptr || activeCount == 0) return slot;
-  for (int64_t s = slot < 0 ? 0 : int64_t{slot} + 1; s < slotCount; ++s) {
-    if (RecStatAt(static_cast<uint32_t>(s)) == kRecActive) return static_cast<int32_t>(s);
-  }
-  return slot;
+  if (int64_t{slot} + 1 >= slotCount) return slot;
+  const int64_t next = activeSlots.NextFrom(slot < 0 ? 0 : static_cast<uint32_t>(slot) + 1);
+  return next < 0 ? slot : static_cast<int32_t>(next);
 }
 
 int32_t DatabaseFile::PreviousActive(int32_t slot) {
-  if (view == nullptr || activeCount == 0) return slot;
-  int64_t s = int64_t{slot} - 1;
-  if (s >= slotCount) s = int64_t{slotCount} - 1;
-  for (; s >= 0; --s)
-    if (RecStatAt(static_cast<uint32_t>(s)) == kRecActive) return static_cast<int32_t>(s);
-  return slot;
+  if (view == nullptr || activeCount == 0 || slot <= 0) return slot;
+  const int64_t previous = activeSlots.LastBefore(static_cast<uint32_t>(slot));
+  return previous < 0 ? slot : static_cast<int32_t>(previous);
 }
 
+// A record number is the count of active slots up to the record's own; the
+// set of active slots counts them without a walk.
 int32_t DatabaseFile::RecordNumberOf(int32_t slot) {
   if (view == nullptr || activeCount == 0 || slot < 0 || static_cast<uint32_t>(slot) >= slotCount)
     return -1;
-  if (RecStatAt(static_cast<uint32_t>(slot)) != kRecActive) return -1;
-  int32_t count = 0;
-  for (uint32_t s = 0; s <= static_cast<uint32_t>(slot); ++s) count += RecStatAt(s) == kRecActive;
-  return count;
+  if (!activeSlots.Has(static_cast<uint32_t>(slot))) return -1;
+  return static_cast<int32_t>(activeSlots.CountBelow(static_cast<uint32_t>(slot))) + 1;
 }
 
 int32_t DatabaseFile::SlotOfRecordNumber(uint32_t recordNumber) {
   if (view == nullptr || activeCount == 0 || recordNumber == 0 || recordNumber > activeCount)
     return -1;
-  uint32_t count = 0;
-  for (uint32_t s = 0; s < slotCount; ++s) {
-    if (RecStatAt(s) == kRecActive && ++count == recordNumber) return static_cast<int32_t>(s);
-  }
-  return -1;
+  return static_cast<int32_t>(activeSlots.Nth(recordNumber - 1));
 }
 
 // The text scan: the text looked for anywhere in the field's text. ASCII

@@ -412,8 +412,15 @@ bool DatabaseFile::PermuteSlots(uint32_t first, std::vector<uint32_t>* order) {
   std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[recordSize]);
   if (!scratch) return false;
   // Position i receives the record now at from[i]. Follow each cycle with
-  // the scratch record, marking filled positions with ~0u. The records keep
-  // their statuses, so the counts stay as they are.
+  // the scratch record, marking filled positions with ~0u. The records may
+  // be in use without being active: each move tells the counts what it put
+  // where.
+  auto move = [&](uint32_t to, const uint8_t* record) {
+    uint32_t stat;
+    std::memcpy(&stat, record, 4);
+    NoteRecStatChange(first + to, RecStatAt(first + to), stat);
+    std::memcpy(SlotAt(first + to), record, recordSize);
+  };
   for (uint32_t i = 0; i < count; ++i) {
     if (from[i] == ~0u || from[i] == i) continue;
     std::memcpy(scratch.get(), SlotAt(first + i), recordSize);
@@ -422,7 +429,7 @@ bool DatabaseFile::PermuteSlots(uint32_t first, std::vector<uint32_t>* order) {
       const uint32_t source = from[at];
       from[at] = ~0u;
       if (source == i) {
-        std::memcpy(SlotAt(first + at), scratch.get(), recordSize);
+        move(at, scratch.get());
         break;
       }
       // The walk jumps about the file: fetch the next step's record ahead.
@@ -430,7 +437,7 @@ bool DatabaseFile::PermuteSlots(uint32_t first, std::vector<uint32_t>* order) {
       __builtin_prefetch(&from[after]);
       __builtin_prefetch(SlotAt(first + after));
       __builtin_prefetch(SlotAt(first + after) + 64);
-      std::memcpy(SlotAt(first + at), SlotAt(first + source), recordSize);
+      move(at, SlotAt(first + source));
       at = source;
     }
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <random>
 
@@ -442,6 +443,101 @@ TEST(Allocation, MatchesTheDescribedStepsUnderRandomAddsAndDeletes) {
   }
   EXPECT_GT(grows, 5u);
   EXPECT_GT(shrinks, 5u);
+  db->Close();
+  EXPECT_TRUE(ReadBytes(path) == image.bytes);
+}
+
+// What the store answers from its sets of slots, against a walk of the
+// described file's RecStat words: record numbers both ways, and the steps.
+void ExpectNumbersOfTheWalk(DatabaseFile& db, reference::Image& image, int step) {
+  int32_t count = 0, previous = -1;
+  for (uint32_t s = 0; s < image.slotCount; ++s) {
+    const int32_t slot = static_cast<int32_t>(s);
+    const bool active = image.Status(s) == kRecActive;
+    count += active;
+    ASSERT_EQ(db.RecordNumberOf(slot), active ? count : -1) << "step " << step << ", slot " << s;
+    if (active) {
+      ASSERT_EQ(db.SlotOfRecordNumber(static_cast<uint32_t>(count)), slot) << "step " << step;
+    }
+    ASSERT_EQ(db.PreviousActive(slot), previous < 0 ? slot : previous) << "step " << step << ", slot " << s;
+    if (active) previous = slot;
+  }
+  ASSERT_EQ(db.SlotOfRecordNumber(static_cast<uint32_t>(count) + 1), -1) << "step " << step;
+  int32_t next = -1;
+  for (int32_t s = static_cast<int32_t>(image.slotCount) - 1; s >= -1; --s) {
+    ASSERT_EQ(db.NextActive(s), next < 0 ? s : next) << "step " << step << ", slot " << s;
+    if (s >= 0 && image.Status(static_cast<uint32_t>(s)) == kRecActive) next = s;
+    ASSERT_EQ(db.FindRecStat(kRecActive, s), next) << "step " << step << ", slot " << s;
+  }
+}
+
+// Adds, copies' allocations, deletes, stray statuses, sorts, compactions and
+// room reserved ahead, in phases that fill the area and thin it out (so it
+// grows and shrinks), against the described steps on the file's bytes: the
+// same slot for every new record, the same bytes, and after every step the
+// record numbers and steps of a walk. The file holds statuses past its last
+// slot, which the first growths take in as slots.
+TEST(Allocation, RecordNumbersAndFreeSlotsFollowEveryChange) {
+  ScratchDir dir;
+  Db db;
+  const std::string path = dir.Path("i.vdr");
+  ASSERT_TRUE(CreateDatabase(*db, path, {2, 2}));
+  std::mt19937 rng(2027);
+  auto bytes = ReadBytes(path);
+  for (size_t at = 1444 + 16 + 10 * 12; at + 12 <= bytes.size(); at += 12)
+    PutWord(bytes, at, std::array<uint32_t, 5>{0, 5, 10, 11, 3}[rng() % 5]);
+  WriteBytes(path, bytes);
+  ASSERT_TRUE(OpenDatabase(*db, path));
+  auto image = reference::Image::FromBytes(ReadBytes(path));
+  uint32_t nextId = 1, sorts = 0, shrinks = 0, reserved = 0;
+  for (int step = 0; step < 6000; ++step) {
+    const bool thinning = step / 500 % 2 == 1;
+    const uint32_t roll = rng() % 100;
+    const uint32_t deletes = thinning ? 70 : 12;
+    if (roll < deletes && image.CountActive() > 0) {
+      const int32_t s = db->SlotOfRecordNumber(1 + rng() % image.CountActive());
+      ASSERT_EQ(db->SetRecStat(s, kRecDeleted), 1);
+      image.SetStatus(static_cast<uint32_t>(s), kRecDeleted);
+    } else if (roll < deletes + 3 && image.slotCount > 0) {
+      const int32_t s = static_cast<int32_t>(rng() % image.slotCount);
+      const uint32_t odd = std::array<uint32_t, 4>{3, 11, 10, 0}[rng() % 4];
+      ASSERT_EQ(db->SetRecStat(s, odd), 1);
+      image.SetStatus(static_cast<uint32_t>(s), odd);
+    } else if (roll < deletes + 5) {
+      const uint32_t field = 1 + rng() % 2;
+      ASSERT_EQ(db->SortByField(field), reference::Sort(image, field)) << "step " << step;
+      ++sorts;
+    } else if (roll < deletes + 7) {
+      ASSERT_EQ(db->Compact(), reference::CompactQuick(image)) << "step " << step;
+    } else if (roll < deletes + 8) {
+      ASSERT_EQ(db->ReserveForAdds(rng() % 400), 1);
+      ++reserved;
+    } else {
+      const bool clear = rng() % 4 != 0;
+      const uint32_t slotsBefore = image.slotCount;
+      const int32_t expected = reference::Allocate(image, clear);
+      ASSERT_EQ(clear ? db->AddRecord() : db->AllocateSlot(), expected) << "step " << step;
+      shrinks += image.slotCount < slotsBefore;
+      if (expected >= 0) {
+        const uint32_t values[2] = {nextId++, static_cast<uint32_t>(rng() % 500)};
+        for (uint32_t f = 1; f <= 2; ++f) {
+          SetNumber(*db, expected, f, values[f - 1]);
+          std::memcpy(image.Field(static_cast<uint32_t>(expected), f), &values[f - 1], 4);
+        }
+      }
+    }
+    ASSERT_EQ(db->slotCount, image.slotCount) << "step " << step;
+    ASSERT_EQ(db->activeCount, image.CountActive()) << "step " << step;
+    ASSERT_EQ(db->CountInUse(), image.CountInUse()) << "step " << step;
+    // Room reserved ahead lies past the described file's end.
+    const auto view = ViewBytes(*db);
+    ASSERT_GE(view.size(), image.bytes.size());
+    ASSERT_TRUE(std::equal(image.bytes.begin(), image.bytes.end(), view.begin())) << "step " << step;
+    ExpectNumbersOfTheWalk(*db, image, step);
+  }
+  EXPECT_GT(sorts, 50u);
+  EXPECT_GT(shrinks, 5u);
+  EXPECT_GT(reserved, 20u);
   db->Close();
   EXPECT_TRUE(ReadBytes(path) == image.bytes);
 }

@@ -5,16 +5,21 @@
 // first). Run it inside a Wine desktop (explorer /desktop=...): without a
 // window manager, the end of each prompt waits two seconds on X focus.
 //
-//   gui_list_bench.exe PROGRAM DATABASE RECORDS
+//   gui_list_bench.exe PROGRAM DATABASE RECORDS [RUNS]
 //
-// Prints one line of seconds and bytes, tab-separated:
-//   start add delete sort goto private-bytes-after-start
-//   private-bytes-after-commands working-set-after-commands file-size
+// The runs follow each other in this process, which keeps the Wine desktop
+// up between them. Prints one line a run of seconds and bytes, tab-separated:
+//   start add delete sort goto previous next form-goto exit
+//   private-bytes-after-start private-bytes-after-commands
+//   working-set-after-commands file-size
 // start: from starting the process until the list shows its rows and the
 // status bar "RECORDS Records in DB". add: Add until "Record R+1 of R+1".
 // delete: from the OK of the question until the list is back to RECORDS
 // rows. sort: a click on the first field's column header. goto: from the
-// OK of the Goto prompt (the last record) until "Record R of R".
+// OK of the Goto prompt (the last record) until "Record R of R". previous,
+// next: the record form's buttons, until "Record R-1 of R" and back.
+// form-goto: the form's Goto to the middle record, from the OK. exit: Exit,
+// from "No" to the save question until the process has ended.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -149,11 +154,12 @@ void CloseForm(const Program& program) {
   if (OwnedBy(form, program)) SendMessageA(form, WM_CLOSE, 0, 0);
 }
 
-// Runs a command that asks a question, answering it from a second thread:
-// OK, after typing `typed` when given. Returns the time from the OK to when
-// the command has ended.
+// Runs a command of a window that asks a question, answering it from a
+// second thread: `button`, after typing `typed` when given. Returns the time
+// from the answer to when the command has ended.
 template <typename Finish>
-double AnsweredCommand(const Program& program, int command, const char* typed, const Finish& finish) {
+double AnsweredCommand(const Program& program, HWND window, int command, const char* typed, int button,
+                       const Finish& finish) {
   std::atomic<double> answered{0};
   std::thread answerer([&] {
     HWND dialog = nullptr;
@@ -163,23 +169,16 @@ double AnsweredCommand(const Program& program, int command, const char* typed, c
     });
     if (typed) SendMessageA(GetDlgItem(dialog, IDC_PROMPT_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
     answered = Now();
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, button, 0);
   });
-  PostMessageA(program.main, WM_COMMAND, command, 0);
+  PostMessageA(window, WM_COMMAND, command, 0);
   answerer.join();
   finish();
   return Now() - answered;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: gui_list_bench PROGRAM DATABASE RECORDS\n");
-    return 2;
-  }
-  const std::string programPath = argv[1], database = argv[2];
-  const long records = std::atol(argv[3]);
+// One run: starts the program, times the commands and prints their line.
+void MeasureOnce(const std::string& programPath, const std::string& database, long records) {
   WIN32_FILE_ATTRIBUTE_DATA attributes;
   if (!GetFileAttributesExA(database.c_str(), GetFileExInfoStandard, &attributes)) Fail("no " + database);
   const unsigned long long fileSize =
@@ -226,7 +225,7 @@ int main(int argc, char** argv) {
     remote.Write(0, &item, sizeof item);
     SendMessageA(program.list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(remote.At(0)));
   }
-  const double remove = AnsweredCommand(program, CMD_DELETE, nullptr, [&] {
+  const double remove = AnsweredCommand(program, program.main, CMD_DELETE, nullptr, IDOK, [&] {
     WaitForStatus(program, Count(records));
     WaitFor("the rows after Delete", [&] { return SendMessageA(program.list, LVM_GETITEMCOUNT, 0, 0) == records; });
   });
@@ -248,16 +247,51 @@ int main(int argc, char** argv) {
 
   // Goto the last record.
   const std::string last = std::to_string(records);
-  const double jump = AnsweredCommand(program, CMD_GOTO, last.c_str(),
+  const double jump = AnsweredCommand(program, program.main, CMD_GOTO, last.c_str(), IDOK,
                                       [&] { WaitForStatus(program, Position(records, records)); });
+
+  // Previous and Next in the record form, and its Goto to the middle.
+  HWND form = FindWindowA("VDDetail", nullptr);
+  if (!OwnedBy(form, program)) Fail("no record form after Goto");
+  t = Now();
+  SendMessageA(form, WM_COMMAND, CMD_PREVIOUS, 0);
+  WaitForStatus(program, Position(records - 1, records));
+  const double previous = Now() - t;
+  t = Now();
+  SendMessageA(form, WM_COMMAND, CMD_NEXT, 0);
+  WaitForStatus(program, Position(records, records));
+  const double next = Now() - t;
+  const std::string middle = std::to_string(records / 2 + 1);
+  const double formJump = AnsweredCommand(program, form, CMD_GOTO, middle.c_str(), IDOK,
+                                          [&] { WaitForStatus(program, Position(records / 2 + 1, records)); });
   const Memory after = MemoryOf(program);
   CloseForm(program);
 
-  std::printf("%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%zu\t%zu\t%zu\t%llu\n", start, add, remove, sort, jump,
-              atStart.privateBytes, after.privateBytes, after.workingSet, fileSize);
+  // Exit without saving the changes.
+  const double exit = AnsweredCommand(program, program.main, IDM_EXIT, nullptr, IDC_PROMPT_THIRD, [&] {
+    if (WaitForSingleObject(program.process.hProcess, 600000) != WAIT_OBJECT_0) Fail("the program did not end");
+  });
+
+  std::printf("%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%zu\t%zu\t%zu\t%llu\n", start, add,
+              remove, sort, jump, previous, next, formJump, exit, atStart.privateBytes, after.privateBytes,
+              after.workingSet, fileSize);
+  std::fflush(stdout);
   TerminateProcess(program.process.hProcess, 0);
   WaitForSingleObject(program.process.hProcess, 10000);
   CloseHandle(program.process.hProcess);
   CloseHandle(program.process.hThread);
+  runningProgram = nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: gui_list_bench PROGRAM DATABASE RECORDS [RUNS]\n");
+    return 2;
+  }
+  const long records = std::atol(argv[3]);
+  const int runs = argc == 5 ? std::atoi(argv[4]) : 1;
+  for (int run = 0; run < runs; ++run) MeasureOnce(argv[1], argv[2], records);
   return 0;
 }

@@ -337,6 +337,45 @@ TEST_F(MainWindowTest, ADatabaseWithoutRecordsGetsItsColumns) {
   EXPECT_EQ(settings.recStatColumnWidth, 50u);
 }
 
+// Dark pixels (text, not the light grid lines) in the list's rows below its
+// heading, as the screen shows them after every pending paint.
+int TextPixelsInRows() {
+  RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT list, heading;
+  GetClientRect(recordList, &list);
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageA(recordList, LVM_GETHEADER, 0, 0)), &heading);
+  HDC dc = GetDC(recordList);
+  int dark = 0;
+  for (LONG y = heading.bottom - heading.top + 2; y < list.bottom && y < 60; ++y)
+    for (LONG x = 0; x < list.right; ++x) dark += GetGValue(GetPixel(dc, x, y)) < 128;
+  ReleaseDC(recordList, dc);
+  return dark;
+}
+
+// The columns of the widest database are made, and removed on Close, with the
+// list's redraw held; the list is painted once after each, with its rows and
+// then without them.
+TEST_F(MainWindowTest, TheListIsPaintedOnceItsColumnsAreMadeOrRemoved) {
+  const std::vector<uint32_t> types(store::kMaxFieldCount, 11);
+  ASSERT_TRUE(MakeDatabase(Path("wide.vdr"), types, {{"first", "row"}, {"second", "row"}}));
+  ASSERT_EQ(Start("Veldrana.exe " + Path("wide.vdr")), StartResult::kStarted);
+  ASSERT_TRUE(PumpUntil([] { return databaseFile.view != nullptr; }));
+  const Strings titles = ColumnTitles();
+  ASSERT_EQ(titles.size(), store::kMaxFieldCount + 3);
+  EXPECT_EQ(titles.back(), std::to_string(store::kMaxFieldCount));
+  EXPECT_EQ(Cell(1, 3), "second");
+  EXPECT_GT(TextPixelsInRows(), 0);
+
+  SendMessageA(mainWindow, WM_COMMAND, IDM_CLOSE, 0);
+  ASSERT_EQ(databaseFile.view, nullptr);
+  EXPECT_TRUE(ColumnTitles().empty());
+  EXPECT_EQ(TextPixelsInRows(), 0);
+
+  OpenDatabase(Path("wide.vdr").c_str());
+  EXPECT_EQ(ColumnTitles().size(), store::kMaxFieldCount + 3);
+  EXPECT_GT(TextPixelsInRows(), 0);
+}
+
 TEST_F(MainWindowTest, AnEmptyLongNameLeavesTheProgramsCaption) {
   StartOn("unnamed.vdr", "");
   EXPECT_EQ(Caption(), "Veldrana 0.93");

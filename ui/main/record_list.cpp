@@ -22,16 +22,12 @@ HWND recordList;
 
 namespace {
 
-// The slots of the rows asked for so far, from row 0: a row's slot is found
-// by stepping on from the last one known, so rows near the top cost little
-// and the walk to a far row is made once. Emptied when the list is refilled.
-std::vector<uint32_t> rowSlots;
-
 // The rows the list has: every active record, or those the filter shows.
 uint32_t Rows() { return recordFilter.On() ? recordFilter.RowCount() : databaseFile.activeCount; }
 
 // The slot shown in a row, or -1 when the row has no record (the list is
-// being refilled, or no database is open).
+// being refilled, or no database is open). Row r shows record r + 1, which
+// the store finds without a walk, at any row.
 int32_t SlotOfRow(int row) {
   DatabaseFile& db = databaseFile;
   if (row < 0 || !DatabaseOpen() || static_cast<uint32_t>(row) >= Rows()) return -1;
@@ -39,14 +35,18 @@ int32_t SlotOfRow(int row) {
     const int32_t slot = recordFilter.SlotOfRow(static_cast<uint32_t>(row));
     return db.GetRecStat(slot) == kRecActive ? slot : -1;
   }
-  while (rowSlots.size() <= static_cast<size_t>(row)) {
-    const int32_t next = rowSlots.empty() ? db.FindRecStat(kRecActive, 0)
-                                          : db.NextActive(static_cast<int32_t>(rowSlots.back()));
-    if (next < 0 || (!rowSlots.empty() && static_cast<uint32_t>(next) == rowSlots.back())) return -1;
-    rowSlots.push_back(static_cast<uint32_t>(next));
-  }
-  const int32_t slot = static_cast<int32_t>(rowSlots[static_cast<size_t>(row)]);
-  return db.GetRecStat(slot) == kRecActive ? slot : -1;
+  return db.SlotOfRecordNumber(static_cast<uint32_t>(row) + 1);
+}
+
+// Under Wine a column inserted into or deleted from a list that redraws
+// scrolls and repaints it at once, about 20 ms a column: 0.6 s for the world
+// table's 44 fields, a minute for 4,096. With the redraw held, the list and
+// its heading are painted once, after the last column.
+void HoldRedraw() { SendMessageA(recordList, WM_SETREDRAW, FALSE, 0); }
+
+void RedrawOnce() {
+  SendMessageA(recordList, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(recordList, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // The text of a cell, as the list shows it: the slot ("Index"), the record
@@ -114,17 +114,13 @@ void CreateRecordList(HWND parent) {
                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
 }
 
-void ForgetRecordList() {
-  recordList = nullptr;
-  std::vector<uint32_t>().swap(rowSlots);
-}
+void ForgetRecordList() { recordList = nullptr; }
 
 void RebuildRecordList(int32_t touched, bool select) {
   if (recordList == nullptr) return;
   // Emptied first, as a list filled anew would be: no row keeps the focus or
   // a selection, and the view goes back to the top.
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  rowSlots.clear();
   if (!DatabaseOpen()) return;
   SendMessageA(recordList, LVM_SETITEMCOUNT, Rows(), 0);
   if (!select) return;
@@ -157,6 +153,7 @@ bool AnswerRecordList(NMHDR* header, LRESULT* result) {
 int LoadStyleColumns(uint32_t fieldCount) {
   std::vector<ListColumn> columns;
   if (!ReadListColumns(fieldCount, &columns)) return 0;
+  HoldRedraw();
   for (size_t i = 0; i < columns.size(); ++i) {
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -165,6 +162,7 @@ int LoadStyleColumns(uint32_t fieldCount) {
     column.pszText = columns[i].label;
     SendMessageA(recordList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  RedrawOnce();
   return 1;
 }
 
@@ -186,9 +184,11 @@ void ClearRecordList() {
     }
     KeepColumnWidths(widths[0], widths[1], widths[2]);
   }
+  HoldRedraw();
   SendMessageA(recordList, LVM_DELETEALLITEMS, 0, 0);
-  std::vector<uint32_t>().swap(rowSlots);
+  // From the last: each deletion of the first column moves all the others.
   for (int i = columns - 1; i >= 0; --i) SendMessageA(recordList, LVM_DELETECOLUMN, i, 0);
+  RedrawOnce();
 }
 
 int32_t FocusedRecordSlot() {
