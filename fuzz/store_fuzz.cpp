@@ -9,7 +9,8 @@
 // as written, lookups agree with each other, and, where every field lies
 // inside its slot, compaction leaves no free slot before an in-use one,
 // sorting leaves every record in order in front of the free slots, and a
-// file the store changed still opens. A broken rule aborts.
+// file the store changed still opens; and the history takes all the changes
+// back and makes them again exactly. A broken rule aborts.
 #include <signal.h>
 #include <unistd.h>
 
@@ -20,7 +21,9 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "core/history.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/platform.h"
 #include "store/database_file.h"
@@ -295,7 +298,44 @@ void CheckSorted(DatabaseFile& db, uint32_t field) {
   }
 }
 
+// What Undo must give back: every slot's status, the bytes of the slots in
+// use, the slot count and the long name.
+std::vector<uint8_t> Records(DatabaseFile& db) {
+  std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(&db.slotCount),
+                             reinterpret_cast<const uint8_t*>(&db.slotCount) + 4);
+  for (uint32_t s = 0; s < db.slotCount && s < kSlotWalkLimit; ++s) {
+    const uint8_t* slot = StoreInside::SlotAt(db, s);
+    const uint32_t status = StoreInside::RecStatAt(db, s);
+    bytes.insert(bytes.end(), slot, slot + (IsInUse(status) ? db.recordSize : 4));
+  }
+  db.ReadLongName();
+  bytes.insert(bytes.end(), db.textValue, db.textValue + std::strlen(db.textValue));
+  return bytes;
+}
+
+void Changes(DatabaseFile& db, const std::string& path, const uint8_t* data, size_t size);
+
+// Every change below as one step of a history: taken back, it gives the
+// records as they were; made again, as they became.
 void WriteWalk(DatabaseFile& db, const std::string& path, const uint8_t* data, size_t size) {
+  History history;
+  history.Attach(&db);
+  const std::vector<uint8_t> before = Records(db);
+  history.Begin(StepKind::kImport);
+  Changes(db, path, data, size);
+  history.End(true, -1);
+  if (db.view != nullptr && history.CanUndo()) {
+    const std::vector<uint8_t> after = Records(db);
+    int32_t touched;
+    CHECK(history.Undo(&touched) && db.view != nullptr);
+    CHECK(Records(db) == before);
+    CHECK(history.Redo(&touched) && db.view != nullptr);
+    CHECK(Records(db) == after);
+  }
+  history.Attach(nullptr);
+}
+
+void Changes(DatabaseFile& db, const std::string& path, const uint8_t* data, size_t size) {
   const uint32_t fieldCount = db.fieldCount;
   const bool wellFormed = FieldsInsideSlots(db);
   CheckCounts(db);
