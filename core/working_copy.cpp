@@ -36,6 +36,11 @@ struct BackgroundCopy {
   std::atomic<bool> ok{false};
   std::atomic<uint64_t> copied{0};
   uint64_t size = 0;
+  // The finished copy opened and mapped for writing on the copy's thread;
+  // none when it could not be mapped beside the user's file (a 32-bit
+  // process may lack the room for both).
+  platform::FileHandle file = platform::kNoFile;
+  platform::Mapping mapping;
 };
 BackgroundCopy* copying;  // null when no copy runs or waits to be taken
 bool copyFailed;  // the last copy failed; the database shows from the user's file
@@ -62,7 +67,6 @@ bool CopyInSteps(const std::string& from, const std::string& to, BackgroundCopy*
     state->copied += static_cast<uint64_t>(got);
     if (copyPauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(copyPauseMs));
   }
-  if (ok && !state->cancel.load()) ok = platform::FlushFile(out);
   platform::CloseFile(in);
   if (out != platform::kNoFile) platform::CloseFile(out);
   if (!ok || state->cancel.load()) {
@@ -72,11 +76,29 @@ bool CopyInSteps(const std::string& from, const std::string& to, BackgroundCopy*
   return true;
 }
 
-// The copy's thread ended: waited for and forgotten. True when it copied.
-bool JoinCopy() {
+void MapCopy(const std::string& path, BackgroundCopy* state) {
+  state->file = platform::OpenExisting(path.c_str(), true);
+  if (state->file == platform::kNoFile) return;
+  if (!platform::MapWholeFile(state->file, true, &state->mapping)) {
+    platform::CloseFile(state->file);
+    state->file = platform::kNoFile;
+  }
+}
+
+// The copy's thread ended: waited for and forgotten, and with `adopt` the
+// database moved into the copy. True when it copied and the database moved.
+bool JoinCopy(bool adopt) {
   if (copying == nullptr) return false;
   if (copying->thread.joinable()) copying->thread.join();
-  const bool ok = copying->ok.load();
+  bool ok = adopt && copying->ok.load();
+  if (ok) {
+    ok = copying->file != platform::kNoFile
+             ? databaseFile.AdoptCopy(workingCopyPath, copying->file, copying->mapping) == 1
+             : databaseFile.SwitchToCopy(workingCopyPath) == 1;
+  } else if (copying->file != platform::kNoFile) {
+    platform::Unmap(&copying->mapping);
+    platform::CloseFile(copying->file);
+  }
   delete copying;
   copying = nullptr;
   return ok;
@@ -265,6 +287,7 @@ OpenResult OpenWorkingCopyOf(const char* userFile) {
   try {
     copying->thread = std::thread([from, to, state] {
       state->ok = CopyInSteps(from, to, state);
+      if (state->ok) MapCopy(to, state);
       state->done = true;
       if (copyDoneNotice != nullptr) copyDoneNotice();
     });
@@ -298,7 +321,7 @@ bool FinishWorkingCopy(const std::function<void(uint32_t)>& progress) {
   }
   // The same bytes in the working copy: the store moves there, writable,
   // and the recovery record names it from now on.
-  if (!JoinCopy() || databaseFile.SwitchToCopy(workingCopyPath) != 1) {
+  if (!JoinCopy(true)) {
     copyFailed = true;
     return false;
   }
@@ -310,7 +333,9 @@ void CancelWorkingCopy() {
   copyFailed = false;
   if (copying == nullptr) return;
   copying->cancel = true;
-  JoinCopy();
+  JoinCopy(false);
+  // Whatever the copy wrote goes: the working copy never holds half a file.
+  platform::DeleteFileAt(workingCopyPath);
 }
 
 void SetCopyDoneNotice(void (*notice)()) { copyDoneNotice = notice; }

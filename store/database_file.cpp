@@ -278,6 +278,24 @@ int DatabaseFile::SwitchToCopy(const char* copy) {
   return 1;
 }
 
+int DatabaseFile::AdoptCopy(const char* copy, platform::FileHandle file, const platform::Mapping& mapped) {
+  platform::Mapping adopted = mapped;
+  if (view == nullptr || TextLength(copy) >= sizeof path || adopted.size != mapping.size) {
+    platform::Unmap(&adopted);
+    platform::CloseFile(file);
+    return 0;
+  }
+  platform::Unmap(&mapping);
+  platform::CloseFile(fileHandle);
+  mapping = adopted;
+  view = mapping.view;
+  mappingHandle = mapping.handle;
+  fileHandle = file;
+  CopyText(copy, path, sizeof path);
+  writable = 1;
+  return 1;
+}
+
 void DatabaseFile::Close() {
   // Room reserved for adds that did not come is given back.
   const bool trim = reservedSlots > slotCount && mapping.view != nullptr && writable;

@@ -80,6 +80,10 @@ struct DatabaseFile {
   // again. 0 when the copy cannot be opened or mapped, or is not the same
   // size; the database is then as it was.
   int SwitchToCopy(const char* copy);
+  // The same with the copy already open for writing and mapped: the file
+  // and its mapping become the database's (0, and both closed, when the
+  // sizes differ).
+  int AdoptCopy(const char* copy, platform::FileHandle file, const platform::Mapping& mapped);
   // Writes the changed pages of the mapped file to the disk, a part at a
   // time: at most `length` bytes from *position on, and *position moves past
   // them. True when the end of the file has been reached; the file's buffers
