@@ -268,13 +268,7 @@ int DatabaseFile::SwitchToCopy(const char* copy) {
     mappingHandle = mapping.handle;
     return 0;
   }
-  platform::CloseFile(fileHandle);
-  mapping = moved;
-  view = mapping.view;
-  mappingHandle = mapping.handle;
-  fileHandle = file;
-  CopyText(copy, path, sizeof path);
-  writable = 1;
+  TakeCopy(copy, file, moved);
   return 1;
 }
 
@@ -286,14 +280,18 @@ int DatabaseFile::AdoptCopy(const char* copy, platform::FileHandle file, const p
     return 0;
   }
   platform::Unmap(&mapping);
+  TakeCopy(copy, file, adopted);
+  return 1;
+}
+
+void DatabaseFile::TakeCopy(const char* copy, platform::FileHandle file, const platform::Mapping& mapped) {
   platform::CloseFile(fileHandle);
-  mapping = adopted;
+  mapping = mapped;
   view = mapping.view;
   mappingHandle = mapping.handle;
   fileHandle = file;
   CopyText(copy, path, sizeof path);
   writable = 1;
-  return 1;
 }
 
 void DatabaseFile::Close() {

@@ -266,6 +266,9 @@ struct DatabaseFile {
   // Maps the file again after a resize closed it; no database is open when
   // that fails.
   void Reopen();
+  // The database's file and mapping are now these, of a copy of its file,
+  // opened for writing; the old mapping is gone already, the old file goes.
+  void TakeCopy(const char* copy, platform::FileHandle file, const platform::Mapping& mapped);
   // The journal, unless a compaction or a sort is telling its changes as a
   // whole.
   StoreJournal* Listener() const { return journalQuiet ? nullptr : journal; }
