@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -347,8 +348,11 @@ void SetBackgroundCopyForTests(uint64_t fromBytes, size_t stepBytes, uint32_t pa
 }
 
 SaveResult SaveWorkingCopyTo(const char* target, bool closeForCopy) {
-  // While the copy is made nothing has changed: the user's file is saved.
-  if (copying != nullptr) return databaseChanged ? SaveResult::kNotWritten : SaveResult::kSaved;
+  // While the copy is made nothing has changed: the user's file, which the
+  // store reads, is saved as it is. Another target waits for the copy.
+  if (copying != nullptr && !databaseChanged && std::strcmp(target, currentFileName) == 0)
+    return SaveResult::kSaved;
+  if (copying != nullptr && !FinishWorkingCopy()) return SaveResult::kNotWritten;
   if (!closeForCopy) return CopyFileSafely(workingCopyPath, target) ? SaveResult::kSaved : SaveResult::kNotWritten;
   databaseFile.Close();
   const bool saved = CopyFileSafely(workingCopyPath, target);

@@ -135,7 +135,11 @@ TEST_F(SafeCopy, ALargeFileShowsAtOnceWhileItsWorkingCopyIsMade) {
     const char* name;
     long failWritesAfter;  // -1: none
     bool close;            // closed while the copy is made
-  } cases[] = {{"copied", -1, false}, {"a write fails halfway", 10, false}, {"closed meanwhile", -1, true}};
+    bool saveElsewhere;    // saved to another file while the copy is made
+  } cases[] = {{"copied", -1, false, false},
+               {"a write fails halfway", 10, false, false},
+               {"closed meanwhile", -1, true, false},
+               {"saved elsewhere meanwhile", -1, false, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     platform::DeleteFileAt(workingCopyPath);
@@ -145,6 +149,12 @@ TEST_F(SafeCopy, ALargeFileShowsAtOnceWhileItsWorkingCopyIsMade) {
     EXPECT_STREQ(databaseFile.path, user.c_str());
     EXPECT_LT(databaseFile.AddRecord(), 0);  // the user's file takes no change
     if (c.close) {
+      ReleaseWorkingCopy();
+    } else if (c.saveElsewhere) {
+      const std::string other = dir.Path("other.vdr");
+      EXPECT_EQ(SaveWorkingCopyTo(other.c_str(), false), SaveResult::kSaved);  // waits for the copy
+      EXPECT_EQ(ReadBytes(other), before);
+      EXPECT_STREQ(databaseFile.path, workingCopyPath);
       ReleaseWorkingCopy();
     } else {
       platform::FailWritesAfter(c.failWritesAfter);
