@@ -203,29 +203,33 @@ void BM_AddRecords(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * count);
 }
 
-// Undo of a sort of the whole table by its first text field: the order it
-// replaced is put back; the copy, the open and the sort are not timed. The
-// history's size is reported, and the sort's own time beside the undo's.
-void BM_UndoSort(benchmark::State& state) {
+// Undo of one step made on a fresh copy of the table; the copy, the open,
+// prepare and the step are not timed. The history's size is reported, and
+// the step's own time beside the undo's as counter.
+template <typename Prepare, typename Make>
+void TimeUndo(benchmark::State& state, const char* file, StepKind kind, const char* counter, Prepare prepare,
+              Make make, uint32_t added) {
   const uint32_t records = static_cast<uint32_t>(state.range(0));
-  const std::string work = Folder().Path("undo-sort-" + std::to_string(records) + ".vdr");
+  const std::string work = Folder().Path(file + std::to_string(records) + ".vdr");
   auto db = NewDatabaseFile();
   History history;
-  double sortSeconds = 0;
+  double stepSeconds = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    bool ready = platform::CopyFileOver(Table(records).c_str(), work.c_str()) && OpenAt(*db, work, true);
+    bool ready = platform::CopyFileOver(Table(records).c_str(), work.c_str()) && OpenAt(*db, work, true) &&
+                 prepare(*db);
     history.Attach(db.get());
     const auto start = std::chrono::steady_clock::now();
-    history.Begin(StepKind::kSort);
-    ready = ready && db->SortByField(1) == 1;
+    history.Begin(kind);
+    ready = ready && make(*db);
     history.End(true, -1);
-    sortSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    stepSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.counters["history_MB"] = static_cast<double>(history.Bytes()) / (1 << 20);
+    ready = ready && db->activeCount == records + added;
     state.ResumeTiming();
     int32_t touched;
-    if (!ready || !history.Undo(&touched)) {
-      state.SkipWithError("sort or undo failed");
+    if (!ready || !history.Undo(&touched) || db->activeCount != records) {
+      state.SkipWithError("the step or its undo failed");
       break;
     }
     state.PauseTiming();
@@ -233,16 +237,22 @@ void BM_UndoSort(benchmark::State& state) {
     db->Close();
     state.ResumeTiming();
   }
-  state.counters["sort_ms"] = sortSeconds * 1000;
+  state.counters[counter] = stepSeconds * 1000;
   platform::DeleteFileAt(work.c_str());
+}
+
+// Undo of a sort of the whole table by its first text field: the order it
+// replaced is put back.
+void BM_UndoSort(benchmark::State& state) {
+  TimeUndo(
+      state, "undo-sort-", StepKind::kSort, "sort_ms", [](DatabaseFile&) { return true; },
+      [](DatabaseFile& db) { return db.SortByField(1) == 1; }, 0);
 }
 
 // Undo of an import of 100,000 records (a CSV file read by CsvImport, as
 // File > Import does) into the table: the records it added go, and the
-// compaction or growth it made is taken back. Reported beside it: the
-// import's own time and the history's size.
+// compaction or growth it made is taken back.
 void BM_UndoImport(benchmark::State& state) {
-  const uint32_t records = static_cast<uint32_t>(state.range(0));
   constexpr uint32_t kImported = 100000;
   const std::string csv = Folder().Path("import.csv");
   {
@@ -258,37 +268,15 @@ void BM_UndoImport(benchmark::State& state) {
     }
     std::fclose(file);
   }
-  const std::string work = Folder().Path("undo-import-" + std::to_string(records) + ".vdr");
-  auto db = NewDatabaseFile();
-  History history;
-  double importSeconds = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    bool ready = platform::CopyFileOver(Table(records).c_str(), work.c_str()) && OpenAt(*db, work, true);
-    CsvImport import;
-    ImportProblem problem;
-    ready = ready && import.Open(csv.c_str()) && import.Check(*db, false, &problem);
-    history.Attach(db.get());
-    const auto start = std::chrono::steady_clock::now();
-    history.Begin(StepKind::kImport);
-    ready = ready && import.Add(db.get());
-    history.End(true, -1);
-    importSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    state.counters["history_MB"] = static_cast<double>(history.Bytes()) / (1 << 20);
-    ready = ready && db->activeCount == records + kImported;
-    state.ResumeTiming();
-    int32_t touched;
-    if (!ready || !history.Undo(&touched) || db->activeCount != records) {
-      state.SkipWithError("import or undo failed");
-      break;
-    }
-    state.PauseTiming();
-    history.Attach(nullptr);
-    db->Close();
-    state.ResumeTiming();
-  }
-  state.counters["import_ms"] = importSeconds * 1000;
-  platform::DeleteFileAt(work.c_str());
+  std::unique_ptr<CsvImport> import;
+  TimeUndo(
+      state, "undo-import-", StepKind::kImport, "import_ms",
+      [&](DatabaseFile& db) {
+        ImportProblem problem;
+        import = std::make_unique<CsvImport>();
+        return import->Open(csv.c_str()) && import->Check(db, false, &problem);
+      },
+      [&](DatabaseFile& db) { return import->Add(&db); }, kImported);
 }
 
 // The first AddRecord after Open, on a fresh copy of a table whose slots are

@@ -381,37 +381,27 @@ void History::Drop(std::deque<std::unique_ptr<Step>>* steps, bool oldest) {
   }
 }
 
-bool History::Undo(int32_t* touched) {
-  *touched = -1;
-  if (undo_.empty() || current_) return false;
-  std::unique_ptr<Step> step = std::move(undo_.back());
-  undo_.pop_back();
-  lastMoves_.clear();
-  lastMade_.clear();
-  if (!TakeBack(*step)) {
-    Clear();
-    return false;
-  }
-  if (step->layout) ++layoutVersion_;
-  *touched = step->touched;
-  redo_.push_back(std::move(step));
-  return true;
-}
+bool History::Undo(int32_t* touched) { return Replay(&undo_, &redo_, true, touched); }
 
-bool History::Redo(int32_t* touched) {
+bool History::Redo(int32_t* touched) { return Replay(&redo_, &undo_, false, touched); }
+
+// The last step of from, taken back or made again, goes to the end of to; a
+// step that cannot be replayed leaves the history empty.
+bool History::Replay(std::deque<std::unique_ptr<Step>>* from, std::deque<std::unique_ptr<Step>>* to,
+                     bool back, int32_t* touched) {
   *touched = -1;
-  if (redo_.empty() || current_) return false;
-  std::unique_ptr<Step> step = std::move(redo_.back());
-  redo_.pop_back();
+  if (from->empty() || current_) return false;
+  std::unique_ptr<Step> step = std::move(from->back());
+  from->pop_back();
   lastMoves_.clear();
   lastMade_.clear();
-  if (!MakeAgain(*step)) {
+  if (!(back ? TakeBack(*step) : MakeAgain(*step))) {
     Clear();
     return false;
   }
   if (step->layout) ++layoutVersion_;
   *touched = step->touched;
-  undo_.push_back(std::move(step));
+  to->push_back(std::move(step));
   return true;
 }
 

@@ -112,6 +112,9 @@ class History final : public StoreJournal {
   void Permuting(uint32_t first, const uint32_t* order, uint32_t count) override;
   void ChangeFailed() override;
 
+  // Undo and Redo: the last step of from replayed onto to.
+  bool Replay(std::deque<std::unique_ptr<Step>>* from, std::deque<std::unique_ptr<Step>>* to, bool back,
+              int32_t* touched);
   // A step's changes taken back, or made again, on the database.
   bool TakeBack(const Step& step);
   bool MakeAgain(const Step& step);
