@@ -52,11 +52,11 @@ uint64_t backgroundFromBytes = uint64_t{16} << 20;
 // Tests slow the copy down: bytes a step, and a pause after each.
 size_t copyStepBytes = size_t{8} << 20;
 uint32_t copyPauseMs = 0;
-// The copy is written in pieces of this size, as the system's CopyFile does.
-// Under Wine on Linux a large write leaves the copy in the page cache as
-// large folios, and every first write to a page of such a folio through
-// the mapping costs as much as the whole folio: a sort of 1,000,000 world
-// records took 70 to 90 s after 8 MB writes, 12 s after 64 kB ones.
+// The copy is written in pieces of this size. Under Wine on Linux a large
+// write leaves the copy in the page cache as large folios, and every first
+// write to a page of such a folio through the mapping costs as much as the
+// whole folio: a sort of 1,000,000 world records took 70 to 90 s after 8 MB
+// writes, 12 s after 64 kB ones (as after a copy by CopyFileA).
 constexpr long kWritePiece = 64 << 10;
 
 // Copies `from` over `to` in steps, until done or told to stop; a file left
