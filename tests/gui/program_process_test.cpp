@@ -273,8 +273,10 @@ TEST_F(RecoveryTest, OkGivesBackTheWorkOfAKilledSession) {
   HWND list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
   EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
   EXPECT_EQ(testutil::ReadBytes(database), saved);
-  PostMessageA(window, WM_COMMAND, 3 /* Save */, 0);
-  ASSERT_TRUE(WaitFor([&] { return Fruit().size() == 4; }));
+  // Sent, not posted, and the file read only after the Save: a read while
+  // the program replaces the file would keep it from replacing it.
+  DWORD_PTR result;
+  ASSERT_NE(SendMessageTimeoutA(window, WM_COMMAND, 3 /* Save */, 0, SMTO_NORMAL, kTimeoutMs, &result), 0);
   EXPECT_EQ(Fruit(), (std::vector<std::string>{"pear", "apple", "Banana", "kiwi"}));
   Close(process, window);  // saved: no question
   EXPECT_EQ(GetFileAttributesA(Record().c_str()), INVALID_FILE_ATTRIBUTES);
